@@ -1,0 +1,30 @@
+#include "discovery/jdk_class_path.h"
+
+#include <windows.h>
+
+#include "discovery/runtime_search.h"
+#include "launcher/handle.h"
+#include "launcher/trace.h"
+
+void appendLibraryEntry(Text& list, const Text& home, const char* fileName) {
+    if (!list.empty()) list += ';';
+    list += '"';
+    list += home;
+    list += "\\lib\\";
+    list += fileName;
+    list += '"';
+}
+
+Text buildJdkLibraryClassPath() {
+    traceDirect("JDK PATH...");
+    traceDirect(runtimeHome);
+    WIN32_FIND_DATAA entry;
+    FindHandle listing(FindFirstFileA((runtimeHome + "\\lib\\*.jar").c_str(), &entry));
+    if (!listing) return Text();
+    Text list;
+    do {
+        appendLibraryEntry(list, runtimeHome, entry.cFileName);
+    } while (FindNextFileA(listing.get(), &entry));
+    traceDirect(list);
+    return list;
+}

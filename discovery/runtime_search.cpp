@@ -1,0 +1,118 @@
+#include "discovery/runtime_search.h"
+
+#include <windows.h>
+
+#include "discovery/path_exists.h"
+#include "discovery/registry.h"
+#include "discovery/version_probe.h"
+#include "launcher/settings.h"
+#include "launcher/state.h"
+#include "launcher/trace.h"
+
+Text runtimeHome;
+
+namespace {
+
+const HKEY ROOT_KEYS[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+
+// Environment values are at most 32767 characters, terminator included.
+const DWORD ENVIRONMENT_VALUE_MAX = 32767;
+
+Text executableIn(const Text& home) { return home + "\\bin\\" + javaExeName; }
+
+Text readEnvironment(const char* name) {
+    char* value = new char[ENVIRONMENT_VALUE_MAX];
+    DWORD length = GetEnvironmentVariableA(name, value, ENVIRONMENT_VALUE_MAX);
+    Text result;
+    if (length > 0 && length < ENVIRONMENT_VALUE_MAX) result = Text(value, length);
+    delete[] value;
+    return result;
+}
+
+Text findByCurrentVersion() {
+    for (HKEY root : ROOT_KEYS) {
+        Text home = findJreCurrentHome(root);
+        // The probe runs even for an empty home; it then reads nothing.
+        Text version = probeJavaVersion(home);
+        if (!isVersionAcceptable(version)) continue;
+        Text candidate = executableIn(home);
+        if (pathExists(candidate)) return candidate;
+    }
+    return Text();
+}
+
+Text findJreInRegistry() {
+    Text candidate = findByCurrentVersion();
+    if (!candidate.empty()) return candidate;
+    for (HKEY root : ROOT_KEYS) {
+        candidate = findInVersionKeys(root, JRE_KEY);
+        if (pathExists(candidate)) return candidate;
+    }
+    for (HKEY root : ROOT_KEYS) {
+        candidate = findJdkInRegistry(root);
+        if (pathExists(candidate)) return candidate;
+    }
+    return Text();
+}
+
+Text findJdkOnlyInRegistry() {
+    for (HKEY root : ROOT_KEYS) {
+        Text candidate = findJdkInRegistry(root);
+        if (pathExists(candidate)) return candidate;
+    }
+    return Text();
+}
+
+Text findInJavaHome() {
+    Text home = readEnvironment("JAVA_HOME");
+    Text candidate = executableIn(home);
+    if (!pathExists(candidate)) {
+        traceDirect("JAVA_HOME not found");
+        traceDirect("Try current dir.");
+        return javaExeName;
+    }
+    if (jdkOnly && !pathExists(home + "\\lib\\tools.jar")) return Text();
+    if (!isVersionAcceptable(probeJavaVersion(home))) {
+        traceDirect("Incorrect version");
+        return Text();
+    }
+    traceDirect("JAVA_HOME found");
+    runtimeHome = home;
+    return candidate;
+}
+
+}  // namespace
+
+Text findJavaExecutable(const Text& launcherFolder) {
+    minimumVersion = loadSettingText(PROP_MIN_VERSION);
+    if (minimumVersion.empty()) minimumVersion = "1.3";
+
+    traceDirect(jdkOnly ? "Search for Jdk only..." : "Search for Jre...");
+    Text jrePath = loadSettingText(PROP_JRE_PATH);
+    Text bundled = launcherFolder + "\\" + jrePath;
+    traceLine << "PROP_JRE_PATH: " << jrePath << traceEnd;
+    traceLine << "Try bundled JRE or JDK path: " << bundled << traceEnd;
+    if (pathExists(bundled)) {
+        traceDirect("Bundled Jre or jdk found");
+        runtimeHome = launcherFolder + "\\..\\jre";
+        return bundled;
+    }
+
+    if (jdkOnly) {
+        traceDirect("Search in registry for Jdk only...");
+        Text candidate = findJdkOnlyInRegistry();
+        if (!candidate.empty()) {
+            traceDirect("Jdk key found in registry");
+            return candidate;
+        }
+    } else {
+        traceDirect("Bundled Jre not found");
+        Text candidate = findJreInRegistry();
+        if (!candidate.empty()) {
+            traceDirect("Jre key found in registry");
+            return candidate;
+        }
+        traceDirect("Jre key not found in registry");
+    }
+    return findInJavaHome();
+}

@@ -1,0 +1,91 @@
+#include "discovery/version_probe.h"
+
+#include "launcher/trace.h"
+
+namespace {
+
+const DWORD PROBE_WAIT_MS = 250;
+const size_t PROBE_PREFIX_LENGTH = 14;
+
+// The version is in the first line; a runtime that keeps printing within
+// the wait must not make the launcher hold an unbounded text.
+const size_t CAPTURE_MAX = 16384;
+
+// The character at `s` as one code: a lead byte and its trail form one.
+unsigned characterCode(const unsigned char*& s) {
+    unsigned code = *s++;
+    if (IsDBCSLeadByte(static_cast<BYTE>(code)) && *s) code = (code << 8) | *s++;
+    return code;
+}
+
+}  // namespace
+
+Text minimumVersion("1.3");
+
+CapturingRunner::CapturingRunner()
+    : ChildProcessRunner(ModeKeepAfterEnd), outputEnded_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    InitializeCriticalSection(&captureLock_);
+}
+
+CapturingRunner::~CapturingRunner() {
+    close();
+    DeleteCriticalSection(&captureLock_);
+}
+
+Text CapturingRunner::capturedOutput() {
+    LockGuard guard(captureLock_);
+    return captured_;
+}
+
+void CapturingRunner::waitForOutputEnd(DWORD milliseconds) {
+    if (!isReading()) return;
+    if (outputEnded_) {
+        WaitForSingleObject(outputEnded_.get(), milliseconds);
+    } else {
+        Sleep(milliseconds);
+    }
+}
+
+void CapturingRunner::onOutput(const char* chunk) {
+    if (chunk) {
+        traceDirect(chunk);
+        LockGuard guard(captureLock_);
+        if (captured_.length() < CAPTURE_MAX) captured_.append(chunk);
+    } else if (outputEnded_) {
+        SetEvent(outputEnded_.get());
+    }
+    ChildProcessRunner::onOutput(chunk);
+}
+
+Text versionProbeCommand(const Text& home) { return "\"" + home + "\\bin\\java.exe\" -version"; }
+
+Text versionFromProbeOutput(const Text& output) {
+    if (output.length() < PROBE_PREFIX_LENGTH) return Text();
+    return output.substr(PROBE_PREFIX_LENGTH);
+}
+
+Text probeJavaVersion(const Text& home) {
+    CapturingRunner* runner = new CapturingRunner();
+    runner->run(versionProbeCommand(home).c_str());
+    runner->waitForOutputEnd(PROBE_WAIT_MS);
+    traceDirect("Info = ");
+    traceDirect(runner->capturedOutput());
+    Text version = versionFromProbeOutput(runner->capturedOutput());
+    // The child may print on after the wait; the runner then lives until
+    // its output ends.
+    runner->abandon();
+    return version;
+}
+
+int compareVersionTexts(const char* a, const char* b) {
+    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
+    for (;;) {
+        if (!*x || !*y) return (*x ? 1 : 0) - (*y ? 1 : 0);
+        const unsigned cx = characterCode(x);
+        const unsigned cy = characterCode(y);
+        if (cx != cy) return cx < cy ? -1 : 1;
+    }
+}
+
+bool isVersionAcceptable(const Text& version) { return compareVersionTexts(minimumVersion.c_str(), version.c_str()) <= 0; }

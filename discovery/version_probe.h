@@ -1,0 +1,52 @@
+// Which Java version a runtime is, read from what "java.exe -version"
+// prints, and whether a version text is high enough.
+#pragma once
+
+#include <windows.h>
+
+#include "launcher/text.h"
+#include "process/child_runner.h"
+
+// PROP_MIN_VERSION, or "1.3"; set by the runtime search before anything else.
+extern Text minimumVersion;
+
+// Keeps what the child prints. The owner may copy the text at any time,
+// also while the reader thread still appends to it.
+class CapturingRunner : public ChildProcessRunner {
+public:
+    CapturingRunner();
+    ~CapturingRunner() override;
+
+    Text capturedOutput();
+
+    // Waits until the child's output has ended, at most `milliseconds`.
+    void waitForOutputEnd(DWORD milliseconds);
+
+protected:
+    void onOutput(const char* chunk) override;
+
+private:
+    CRITICAL_SECTION captureLock_;
+    Text captured_;
+    EventHandle outputEnded_;
+};
+
+// The command line of the probe: the home's "java.exe", quoted, and
+// "-version".
+Text versionProbeCommand(const Text& home);
+
+// The probe's result from the captured output: the first 14 bytes, which in
+// the usual output are the words java version, a blank and a quote, dropped
+// unexamined; empty when there are fewer.
+Text versionFromProbeOutput(const Text& output);
+
+// Runs the home's "java.exe -version" and returns the version text; waits
+// for the output at most 250 ms. Empty when nothing usable was printed.
+Text probeJavaVersion(const Text& home);
+
+// Compares two texts character by character by code, a double-byte
+// character counting as one; <0, 0 or >0 as a is below, equal or above b.
+int compareVersionTexts(const char* a, const char* b);
+
+// Whether minimumVersion is not above `version` by that comparison.
+bool isVersionAcceptable(const Text& version);

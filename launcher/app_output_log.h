@@ -1,0 +1,44 @@
+// The application's console output: copied to the debugger output, and in
+// debug mode to "log.txt" in the directory the launcher was started in.
+#pragma once
+
+#include <stdio.h>
+#include <windows.h>
+
+#include "launcher/handle.h"
+
+class LogFile {
+public:
+    LogFile();
+    ~LogFile();
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    // Creates or empties the file, in text mode; a failure leaves the log
+    // silent.
+    void open(const char* name);
+    bool isOpen() const { return file_ != nullptr; }
+
+    // Writes one chunk and flushes it, so the file on disk is whole after
+    // every chunk. Does nothing once the log is closed.
+    void write(const char* chunk);
+
+    // The thread that calls write(); close() lets it finish the chunk it
+    // holds before the file goes. Takes ownership of the handle.
+    void watchWriter(HANDLE writerThread);
+
+    void close();
+
+private:
+    void stopWriter();
+
+    CRITICAL_SECTION lock_;
+    FILE* file_ = nullptr;
+    ThreadHandle writer_;
+};
+
+extern LogFile logFile;
+
+// The output handler of the application runner: a chunk of at most 255
+// characters, or null once the output has ended.
+void logApplicationOutput(const char* chunk);

@@ -1,0 +1,168 @@
+#include "launcher/main_flow.h"
+
+#include <direct.h>
+
+#include "discovery/jdk_class_path.h"
+#include "discovery/path_exists.h"
+#include "discovery/runtime_search.h"
+#include "launcher/app_output_log.h"
+#include "launcher/settings.h"
+#include "launcher/state.h"
+#include "launcher/switches.h"
+#include "launcher/trace.h"
+#include "launcher/vm_options.h"
+#include "process/java_launch.h"
+#include "process/watchdog.h"
+#include "ui/message_boxes.h"
+#include "ui/missing_runtime_dialog.h"
+#include "ui/splash.h"
+
+namespace {
+
+const size_t ERROR_TEXT_MAX = 1023;  // the message buffer holds 1024 with its terminator
+
+// The launcher's folder without a trailing backslash; empty when the system
+// gives no path of the launcher.
+Text ownFolder() {
+    char path[MAX_PATH];
+    int lastBackslash = getLauncherPath(path);
+    if (lastBackslash < 0) return Text();
+    path[lastBackslash] = '\0';
+    return Text(path);
+}
+
+}  // namespace
+
+void enterWorkingDirectory(const Text& launcherFolder) {
+    Text workDir = loadSettingText(PROP_WORK_DIR);
+    traceLine << "PROP_WORK_DIR: " << workDir << traceEnd;
+    Text directory = workingDirectoryFor(launcherFolder, workDir);
+    traceLine << "Working dir: " << directory << traceEnd;
+    // Without its own folder the launcher cannot know where the setting
+    // points; it stays where it was started rather than guess.
+    if (launcherFolder.empty() || _chdir(directory.c_str()) != 0) {
+        traceDirect("ERROR: Cannot set working dir.");
+    }
+}
+
+namespace {
+
+Text describeSystemError(DWORD code) {
+    char* buffer = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    Text text;
+    if (length > 0 && buffer) text = Text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text[text.length() - 1] == '\n' || text[text.length() - 1] == '\r' ||
+                             text[text.length() - 1] == ' ')) {
+        text.truncate(text.length() - 1);
+    }
+    if (text.empty()) {
+        char number[16];
+        wsprintfA(number, "%lu", code);
+        text = Text("System error ") + number + ".";
+    }
+    return text;
+}
+
+bool setUpSplashAndWatchdog(HINSTANCE instance, int showCommand) {
+    createSplashWindow(instance);
+    if (splashActive && !showSplashScreen(instance, showCommand)) return false;
+    return armWatchdog();
+}
+
+void runMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+Text buildArgumentLine(const Text& vmOptions, const Text& jdkLibraries, const Text& startJar,
+                       const Text& remainingArguments) {
+    Text line(vmOptions);
+    if (!jdkLibraries.empty()) line += " -Xbootclasspath/p:" + jdkLibraries;
+    line += " -jar ";
+    line += startJar;
+    line += " ";
+    line += remainingArguments;
+    return line;
+}
+
+Text workingDirectoryFor(const Text& launcherFolder, const Text& workDirSetting) {
+    return launcherFolder + "\\" + workDirSetting;
+}
+
+Text launchFailureMessage(const Text& reason) {
+    Text message = "Error occured while starting the application...\n" + reason;
+    message.truncate(ERROR_TEXT_MAX);
+    return message;
+}
+
+int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
+    traceLine << "Launcher executed with command line: " << commandLine << traceEnd;
+    LauncherSwitches switches = parseSwitches(commandLine);
+    if (switches.help) {
+        showInfoMessage(usageText().c_str());
+        return 0;
+    }
+    if (switches.console) {
+        traceDirect("Application is run as console.");
+        javaExeName = "java.exe";
+    }
+    if (switches.debug) {
+        traceDirect("Application is run with debug flag.");
+        debugMode = true;
+        // Relative: the log lands where the launcher was started, before the
+        // working directory changes.
+        logFile.open("log.txt");
+    }
+    traceLine << "Application is run with parameters: " << switches.remainingArguments << traceEnd;
+
+    Text vmOptions = loadVmOptions();
+    traceLine << "Loaded VM parametrers: " << vmOptions << traceEnd;
+    Text startJar = loadSettingText(PROP_START_JAR);
+    traceLine << "PROP_START_JAR: " << startJar << traceEnd;
+    splashActive = isSettingPresent(PROP_SPLASH);
+    traceDirect(splashActive ? "PROP_SPLASH: true." : "PROP_SPLASH: false.");
+    jdkOnly = isSettingPresent(PROP_SEARCH_JDK_ONLY);
+    traceDirect(jdkOnly ? "PROP_SEARCH_JDK_ONLY: true." : "PROP_SEARCH_JDK_ONLY: false.");
+    stayAlive = isSettingPresent(PROP_STAY_ALIVE);
+
+    Text launcherFolder = ownFolder();
+    traceLine << "Path to exe file of launcher: " << launcherFolder << traceEnd;
+    enterWorkingDirectory(launcherFolder);
+
+    Text javaExecutable = findJavaExecutable(launcherFolder);
+    traceLine << "Jre path: " << javaExecutable << traceEnd;
+    if (!pathExists(javaExecutable)) {
+        showMissingRuntimeDialog();
+        return 1;
+    }
+    if ((splashActive || stayAlive) && !setUpSplashAndWatchdog(instance, showCommand)) return 1;
+
+    Text jdkLibraries = jdkOnly ? buildJdkLibraryClassPath() : Text();
+    Text argumentLine = buildArgumentLine(vmOptions, jdkLibraries, startJar, switches.remainingArguments);
+    ApplicationRunner* runner = new ApplicationRunner();
+    traceLine << "Full argument line: " << argumentLine << traceEnd;
+    DWORD failureCode = 0;
+    if (launchApplication(javaExecutable, argumentLine, runner, &failureCode) != 0) {
+        splashActive = 0;
+        showErrorMessage(launchFailureMessage(describeSystemError(failureCode)).c_str());
+        return 1;
+    }
+    if (splashActive) {
+        runMessageLoop();
+        closeChildHandles();
+        return static_cast<int>(childExitCode);
+    }
+    // Stay-alive without the splash arms the timer, but no loop runs: the
+    // launcher ends right after the start.
+    closeChildHandles();
+    return 0;
+}

@@ -1,0 +1,39 @@
+// Launch settings: what the launcher does for one application is held in its
+// own string table (strings 96 to 105, language 1033), not in code. Every
+// read loads the string again; nothing is cached.
+#pragma once
+
+#include <windows.h>
+
+#include "launcher/text.h"
+
+enum LaunchSetting {
+    PROP_SPLASH = 96,           // flag
+    PROP_STAY_ALIVE = 97,       // flag
+    PROP_SPLASH_TIMEOUT = 98,   // integer, seconds
+    PROP_JRE_PATH = 99,         // text, relative to the launcher's folder
+    PROP_VM_OPTIONS = 100,      // text
+    PROP_START_JAR = 101,       // text
+    PROP_WAIT_FOR_WINDOW = 102, // flag
+    PROP_WORK_DIR = 103,        // text, relative to the launcher's folder
+    PROP_MIN_VERSION = 104,     // text
+    PROP_SEARCH_JDK_ONLY = 105, // flag
+};
+
+// The setting as text; empty when the string is absent or empty.
+Text loadSettingText(int id);
+
+// 1 when the string holds at least one character, whatever it says.
+int isSettingPresent(int id);
+
+// The decimal value at the start of the string (asciiToInt); 0 when absent.
+int loadSettingInt(int id);
+
+// The ASCII-to-integer rule: optional white space, an optional sign, then
+// digits up to the first other character; no digits give 0. Values beyond
+// the 32-bit range are clamped to it.
+int asciiToInt(const char* s);
+
+// Fills the buffer with the launcher's own full path and returns the index
+// of its last backslash, or -1 when the system gives no complete path.
+int getLauncherPath(char (&path)[MAX_PATH]);

@@ -1,0 +1,40 @@
+#include "launcher/switches.h"
+
+#include <string.h>
+
+bool removeAllOccurrences(Text& text, const char* switchText, const char* replacement) {
+    bool found = false;
+    const size_t switchLength = strlen(switchText);
+    // A replacement that holds the switch itself would be found again for
+    // ever; the search then goes on behind it.
+    const bool skipReplacement = strstr(replacement, switchText) != nullptr;
+    for (size_t at = text.find(switchText); at != Text::npos;) {
+        found = true;
+        Text replaced = text.substr(0, at);
+        replaced.append(replacement);
+        const size_t resumeAt = skipReplacement ? replaced.length() : 0;
+        replaced.append(text.substr(at + switchLength));
+        text = static_cast<Text&&>(replaced);
+        at = text.find(switchText, resumeAt);
+    }
+    return found;
+}
+
+LauncherSwitches parseSwitches(const char* commandLine) {
+    LauncherSwitches switches;
+    Text copy(commandLine);
+    // The order matters when a removal joins text into another switch.
+    switches.console = removeAllOccurrences(copy, "-Xconsole", "");
+    switches.debug = removeAllOccurrences(copy, "-Xdebug", "");
+    switches.help = removeAllOccurrences(copy, "-Xhelp", "");
+    switches.remainingArguments = static_cast<Text&&>(copy);
+    return switches;
+}
+
+Text usageText() {
+    Text text("Options: \n");
+    text += "use -Xconsole to run java with console window\n";
+    text += "use -Xdebug to get output to log file\n";
+    text += "use -Xhelp to get help about usage.";
+    return text;
+}

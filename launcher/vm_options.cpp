@@ -1,0 +1,90 @@
+#include "launcher/vm_options.h"
+
+#include <windows.h>
+
+#include "launcher/handle.h"
+#include "launcher/settings.h"
+#include "launcher/trace.h"
+
+namespace {
+
+// Any file longer than this gives options too long for a command line (each
+// line of up to two bytes adds at least one character), so the rest is never
+// needed to decide the launch.
+const DWORD VM_OPTIONS_FILE_MAX = 1 << 20;
+
+const char CTRL_Z = 0x1A;
+
+// The stream reads CR LF as a line feed; a lone CR stays.
+bool isLineEnd(const char* bytes, size_t length, size_t at, size_t* endLength) {
+    if (bytes[at] == '\n') {
+        *endLength = 1;
+        return true;
+    }
+    if (bytes[at] == '\r' && at + 1 < length && bytes[at + 1] == '\n') {
+        *endLength = 2;
+        return true;
+    }
+    return false;
+}
+
+bool readFileBounded(const char* path, Text& contents) {
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char buffer[4096];
+    DWORD read = 0;
+    while (contents.length() < VM_OPTIONS_FILE_MAX &&
+           ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        contents.append(buffer, read);
+    }
+    contents.truncate(VM_OPTIONS_FILE_MAX);
+    return true;
+}
+
+}  // namespace
+
+Text joinVmOptionLines(const char* bytes, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (bytes[i] == CTRL_Z) {
+            length = i;
+            break;
+        }
+    }
+    Text result;
+    size_t at = 0;
+    for (;;) {
+        const size_t lineStart = at;
+        size_t endLength = 0;
+        while (at < length && !isLineEnd(bytes, length, at, &endLength) && at - lineStart < VM_OPTIONS_LINE_MAX) {
+            ++at;
+        }
+        result.append(bytes + lineStart, at - lineStart);
+        result.append(' ');
+        // The end of the input, or a read that took nothing at all.
+        if (at >= length) return result;
+        // A full line buffer: the line goes on past it, and the reading stops.
+        if (endLength == 0) return result;
+        at += endLength;
+    }
+}
+
+Text vmOptionsFilePath() {
+    char launcherPath[MAX_PATH];
+    if (getLauncherPath(launcherPath) < 0) return Text();
+    return Text(launcherPath) + ".vmoptions";
+}
+
+Text loadVmOptions() { return loadVmOptionsFrom(vmOptionsFilePath()); }
+
+Text loadVmOptionsFrom(const Text& path) {
+    traceLine << "Loading VM options." << traceEnd;
+    traceLine << "Try to load VM options from file: " << path << traceEnd;
+    Text contents;
+    if (path.empty() || !readFileBounded(path.c_str(), contents)) {
+        traceLine << "File was not found: " << path << traceEnd;
+        return loadSettingText(PROP_VM_OPTIONS);
+    }
+    traceLine << "File was found: " << path << traceEnd;
+    return joinVmOptionLines(contents.c_str(), contents.length());
+}

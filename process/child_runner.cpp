@@ -1,0 +1,184 @@
+#include "process/child_runner.h"
+
+#include <string.h>
+
+#include "launcher/text.h"
+#include "launcher/trace.h"
+
+namespace {
+
+const DWORD CHUNK_MAX = 255;
+
+bool duplicateWithin(HANDLE source, HANDLE* target, BOOL inheritable) {
+    HANDLE self = GetCurrentProcess();
+    return DuplicateHandle(self, source, self, target, 0, inheritable, DUPLICATE_SAME_ACCESS) != 0;
+}
+
+}  // namespace
+
+ChildProcessRunner::ChildProcessRunner(unsigned mode) : mode_(mode) {
+    ZeroMemory(&processInfo_, sizeof processInfo_);
+    InitializeCriticalSection(&lock_);
+}
+
+ChildProcessRunner::~ChildProcessRunner() {
+    close();
+    DeleteCriticalSection(&lock_);
+}
+
+bool ChildProcessRunner::isReading() {
+    LockGuard guard(lock_);
+    return readerThread_.valid();
+}
+
+int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
+    if (isReading()) {
+        if (!(mode_ & ModeInteractive)) return 2;
+        writeInput((Text(commandLine) + "\r\n").c_str());
+        return 0;
+    }
+    if (!commandLine || !*commandLine) return 1;
+
+    SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    PipeEnd outputReadInheritable, outputWrite, errorWrite, inputRead, inputWriteInheritable;
+    // Standard error is a second handle of the output pipe's write end, so
+    // the child's output and errors arrive mixed, in the order written.
+    if (!CreatePipe(outputReadInheritable.put(), outputWrite.put(), &inheritable, 0) ||
+        !duplicateWithin(outputWrite.get(), errorWrite.put(), TRUE) ||
+        !CreatePipe(inputRead.put(), inputWriteInheritable.put(), &inheritable, 0) ||
+        !duplicateWithin(outputReadInheritable.get(), outputRead_.put(), FALSE) ||
+        !duplicateWithin(inputWriteInheritable.get(), inputWrite_.put(), FALSE)) {
+        return failStart(2);
+    }
+    // The child must not inherit the launcher's ends, or the end of its
+    // output would never be seen.
+    outputReadInheritable.reset();
+    inputWriteInheritable.reset();
+
+    if (!createChild(commandLine, outputWrite.get(), inputRead.get(), errorWrite.get())) return failStart(1);
+    // From now on only the child (and what it passes them to) holds the write
+    // end, so the read fails once the last holder has closed it.
+    outputWrite.reset();
+    inputRead.reset();
+    errorWrite.reset();
+
+    // Suspended, so that everything the owner needs is taken before a
+    // self-destroying runner can go away.
+    ThreadHandle thread(CreateThread(nullptr, 0, readerMain, this, CREATE_SUSPENDED, nullptr));
+    if (!thread) return failStart(2);
+    if (started) {
+        if (!duplicateWithin(process_.get(), started->process.put(), FALSE) ||
+            !duplicateWithin(thread.get(), started->readerThread.put(), FALSE)) {
+            started->process.reset();
+            started->readerThread.reset();
+            TerminateThread(thread.get(), 0);
+            return failStart(2);
+        }
+        started->processId = processId_;
+    }
+    HANDLE reader = thread.get();
+    {
+        LockGuard guard(lock_);
+        readerThread_ = static_cast<ThreadHandle&&>(thread);
+    }
+    ResumeThread(reader);
+    return 0;
+}
+
+int ChildProcessRunner::failStart(int result) {
+    lastError_ = GetLastError();
+    close();
+    return result;
+}
+
+bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error) {
+    traceLine << "CreateProcess: " << commandLine << traceEnd;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    // CreateProcessA may write into the command line; it gets a copy.
+    Text writable(commandLine);
+    ZeroMemory(&processInfo_, sizeof processInfo_);
+    if (!CreateProcessA(nullptr, const_cast<char*>(writable.c_str()), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
+                        nullptr, nullptr, &startup, &processInfo_)) {
+        return false;
+    }
+    CloseHandle(processInfo_.hThread);
+    processInfo_.hThread = nullptr;
+    process_.reset(processInfo_.hProcess);
+    processId_ = processInfo_.dwProcessId;
+    return true;
+}
+
+void ChildProcessRunner::writeInput(const char* text) {
+    const size_t length = strlen(text);
+    if (length == 0) return;
+    Text converted(text, length);
+    if (!(mode_ & ModeRawText)) CharToOemBuffA(text, const_cast<char*>(converted.c_str()), static_cast<DWORD>(length));
+    DWORD written = 0;
+    WriteFile(inputWrite_.get(), converted.c_str(), static_cast<DWORD>(length), &written, nullptr);
+}
+
+void ChildProcessRunner::onOutput(const char*) {}
+
+DWORD WINAPI ChildProcessRunner::readerMain(void* runner) {
+    static_cast<ChildProcessRunner*>(runner)->readOutput();
+    return 1;
+}
+
+void ChildProcessRunner::readOutput() {
+    char chunk[CHUNK_MAX + 1];
+    DWORD length = 0;
+    while (ReadFile(outputRead_.get(), chunk, CHUNK_MAX, &length, nullptr) && length > 0) {
+        chunk[length] = '\0';
+        if (!(mode_ & ModeRawText)) OemToCharBuffA(chunk, chunk, length);
+        onOutput(chunk);
+    }
+    onOutput(nullptr);
+
+    bool destroy;
+    {
+        LockGuard guard(lock_);
+        readerThread_.reset();
+        releaseHandles();
+        destroy = !(mode_ & ModeKeepAfterEnd) || abandoned_;
+    }
+    // Nothing of the object may be touched past this point unless this
+    // thread is the one that frees it: the owner may free it at once.
+    if (destroy) delete this;
+}
+
+void ChildProcessRunner::releaseHandles() {
+    process_.reset();
+    processInfo_.hProcess = nullptr;
+    inputWrite_.reset();
+    outputRead_.reset();
+}
+
+void ChildProcessRunner::close() {
+    LockGuard guard(lock_);
+    if (readerThread_) {
+        DWORD exitCode = 0;
+        if (GetExitCodeThread(readerThread_.get(), &exitCode) && exitCode == STILL_ACTIVE) {
+            TerminateThread(readerThread_.get(), 0);
+        }
+        readerThread_.reset();
+    }
+    releaseHandles();
+}
+
+void ChildProcessRunner::abandon() {
+    {
+        LockGuard guard(lock_);
+        if (readerThread_) {
+            abandoned_ = true;
+            return;
+        }
+    }
+    delete this;
+}

@@ -1,0 +1,85 @@
+// Starts one command line as a hidden child process whose standard input,
+// output and error are pipes held by the launcher. A reader thread of the
+// runner's own hands everything the child writes, chunk by chunk, to
+// onOutput(), and calls it once more with null when the output has ended.
+#pragma once
+
+#include <windows.h>
+
+#include "launcher/handle.h"
+
+enum RunnerMode : unsigned {
+    ModeInteractive = 4,   // run() while a child runs sends the text as an input line
+    ModeKeepAfterEnd = 8,  // the owner keeps the object; else it frees itself at the end
+    ModeRawText = 16,      // no conversion between the OEM and the ANSI code page
+};
+
+// What the owner of a started child may keep: handles of its own, taken
+// before the reader thread runs, so that a self-destroying runner can never
+// take them away.
+struct StartedChild {
+    ProcessHandle process;
+    DWORD processId = 0;
+    ThreadHandle readerThread;
+};
+
+class ChildProcessRunner {
+public:
+    explicit ChildProcessRunner(unsigned mode);
+    virtual ~ChildProcessRunner();
+    ChildProcessRunner(const ChildProcessRunner&) = delete;
+    ChildProcessRunner& operator=(const ChildProcessRunner&) = delete;
+
+    // 0: started (or, interactive, the line was sent); 1: no command line, or
+    // the process could not be created; 2: a child is already running, or a
+    // pipe, handle or the reader thread could not be set up. On 0, `started`
+    // (when given) receives the child's process handle and id and a handle
+    // of the reader thread.
+    int run(const char* commandLine, StartedChild* started = nullptr);
+
+    // Sends text to the child's standard input (converted to the OEM code
+    // page unless ModeRawText). A child that has ended is not told.
+    void writeInput(const char* text);
+
+    // Releases the pipes and the process handle. From the owner's thread
+    // while the child's output is still being read, it ends the reader
+    // thread; the child itself is never ended.
+    void close();
+
+    // For a ModeKeepAfterEnd owner that is done with the runner: it is freed
+    // now when its reader thread has finished, or else by that thread at the
+    // end of the output.
+    void abandon();
+
+    bool isReading();
+    DWORD processId() const { return processId_; }
+
+    // The system's error number of the step that made the last run() fail.
+    DWORD lastError() const { return lastError_; }
+
+protected:
+    // A chunk of at most 255 characters, NUL-terminated, or null at the end.
+    // Runs on the reader thread.
+    virtual void onOutput(const char* chunk);
+
+private:
+    static DWORD WINAPI readerMain(void* runner);
+    void readOutput();
+    int failStart(int result);
+    bool createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error);
+    void releaseHandles();
+
+    PROCESS_INFORMATION processInfo_;
+    const unsigned mode_;
+    ThreadHandle readerThread_;
+    ProcessHandle process_;
+    PipeEnd inputWrite_;
+    PipeEnd outputRead_;
+    DWORD processId_ = 0;
+    DWORD lastError_ = 0;
+
+    // Guards the reader thread's end against run(), close() and abandon()
+    // on the owner's thread.
+    CRITICAL_SECTION lock_;
+    bool abandoned_ = false;
+};

@@ -1,0 +1,41 @@
+#include "process/java_launch.h"
+
+#include "launcher/app_output_log.h"
+#include "launcher/trace.h"
+
+ProcessHandle childProcess;
+DWORD childProcessId = 0;
+
+void ApplicationRunner::onOutput(const char* chunk) {
+    logApplicationOutput(chunk);
+    ChildProcessRunner::onOutput(chunk);
+}
+
+Text buildJavaCommandLine(const Text& exePath, const Text& argumentLine) {
+    return "\"" + exePath + "\" " + argumentLine;
+}
+
+int launchApplication(const Text& exePath, const Text& argumentLine, ApplicationRunner* runner,
+                      DWORD* failureCode) {
+    traceLine << "execute: " << exePath << " " << argumentLine << traceEnd;
+    Text commandLine = buildJavaCommandLine(exePath, argumentLine);
+    traceLine << "Full command line: " << commandLine << traceEnd;
+    if (commandLine.length() > COMMAND_LINE_MAX) {
+        delete runner;
+        *failureCode = ERROR_FILENAME_EXCED_RANGE;
+        return -1;
+    }
+    StartedChild started;
+    if (runner->run(commandLine.c_str(), &started) != 0) {
+        *failureCode = runner->lastError();
+        delete runner;
+        return -1;
+    }
+    // From here on the runner belongs to its reader thread.
+    childProcess = static_cast<ProcessHandle&&>(started.process);
+    childProcessId = started.processId;
+    logFile.watchWriter(started.readerThread.release());
+    return 0;
+}
+
+void closeChildHandles() { childProcess.reset(); }

@@ -1,0 +1,46 @@
+#include "process/watchdog.h"
+
+#include <stdlib.h>
+
+#include "launcher/state.h"
+#include "process/java_launch.h"
+#include "ui/splash.h"
+
+DWORD childExitCode = 0;
+
+namespace {
+
+void endWait() {
+    KillTimer(splashWindow, WATCHDOG_TIMER_ID);
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+bool armWatchdog() { return SetTimer(splashWindow, WATCHDOG_TIMER_ID, WATCHDOG_PERIOD_MS, watchdogTick) != 0; }
+
+void CALLBACK watchdogTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (splashActive) {
+        --splashSecondsLeft;
+        // Before the countdown test: on the last tick a visible window still
+        // wins.
+        if (waitForWindow) EnumWindows(findApplicationWindow, 0);
+        if (splashSecondsLeft == 0) {
+            endWait();
+            return;
+        }
+    }
+    DWORD exitCode;
+    if (GetExitCodeProcess(childProcess.get(), &exitCode)) childExitCode = exitCode;
+    if (childExitCode != STILL_ACTIVE || (!splashActive && !stayAlive)) endWait();
+}
+
+BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != childProcessId || !(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    splashActive = 0;
+    ShowWindow(splashWindow, SW_HIDE);
+    // The normal exit, so that the log file is completed and closed.
+    exit(0);
+}

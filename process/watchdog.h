@@ -1,0 +1,21 @@
+// The start-up watchdog: while the splash is shown, a 1-second timer on the
+// splash window ends the wait when the application shows its first visible
+// window, when the countdown runs out, or when the application ends.
+#pragma once
+
+#include <windows.h>
+
+const UINT_PTR WATCHDOG_TIMER_ID = 1;
+const UINT WATCHDOG_PERIOD_MS = 1000;
+
+// The application's exit code as last read; STILL_ACTIVE while it runs.
+extern DWORD childExitCode;
+
+// Starts the timer on splashWindow; false when it cannot be created.
+bool armWatchdog();
+
+void CALLBACK watchdogTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);
+
+// EnumWindows callback: ends the launcher (exit code 0) when the window is a
+// visible one of the application's own process.
+BOOL CALLBACK findApplicationWindow(HWND window, LPARAM unused);

@@ -1,0 +1,77 @@
+#include "java_home.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "temp_folder.h"
+#include "test_paths.h"
+
+JavaHome::JavaHome(const std::string& home, bool developmentKit) : home_(home) {
+    copyFile(standinImage(), java());
+    copyFile(standinImage(), javaw());
+    if (developmentKit) addLibrary("tools.jar");
+    writeConfiguration();
+}
+
+JavaHome& JavaHome::version(const std::string& version) {
+    return configure("version_text=java version \"" + version + "\"\\r\\nStand-in Runtime Environment\\r\\n");
+}
+
+JavaHome& JavaHome::configure(const std::string& line) {
+    lines_.push_back(line);
+    writeConfiguration();
+    return *this;
+}
+
+void JavaHome::addLibrary(const std::string& fileName) { writeFile(home_ + "\\lib\\" + fileName, "PK"); }
+
+void JavaHome::writeConfiguration() {
+    std::string text;
+    for (const std::string& line : lines_) text += line + "\r\n";
+    writeFile(home_ + "\\bin\\standin.cfg", text);
+}
+
+std::vector<StandinStart> JavaHome::starts() const {
+    std::vector<StandinStart> starts;
+    std::string text = readFile(home_ + "\\bin\\standin-record.txt");
+    StandinStart current;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) break;
+        std::string line = text.substr(at, end - at);
+        at = end + 2;
+        size_t eq = line.find('=');
+        std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 1);
+        if (key == "commandline") current.commandLine = value;
+        else if (key == "cwd") current.currentFolder = value;
+        else if (key == "flags") current.flags = strtoul(value.c_str(), nullptr, 16);
+        else if (key == "show") current.showCommand = static_cast<unsigned>(atoi(value.c_str()));
+        else if (key == "stdin") current.stdinKind = value;
+        else if (key == "stdout") current.stdoutKind = value;
+        else if (key == "stderr") current.stderrKind = value;
+        else if (key == "pid") current.processId = strtoul(value.c_str(), nullptr, 10);
+        else if (key == "end") {
+            starts.push_back(current);
+            current = StandinStart();
+        }
+    }
+    return starts;
+}
+
+std::vector<StandinStart> JavaHome::applicationStarts() const {
+    std::vector<StandinStart> result;
+    for (const StandinStart& s : starts()) {
+        if (s.commandLine.find(" -version") == std::string::npos) result.push_back(s);
+    }
+    return result;
+}
+
+bool waitForStarts(const JavaHome& home, size_t count, unsigned ms) {
+    for (unsigned waited = 0;; waited += 20) {
+        if (home.starts().size() >= count) return true;
+        if (waited >= ms) return false;
+        Sleep(20);
+    }
+}

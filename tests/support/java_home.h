@@ -1,0 +1,46 @@
+// Stand-in Java runtimes for the tests: a home folder with bin\java.exe and
+// bin\javaw.exe (copies of the stand-in program), configured by the file
+// bin\standin.cfg, and the record of every start it saw.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct StandinStart {
+    std::string commandLine;
+    std::string currentFolder;
+    unsigned long flags = 0;
+    unsigned showCommand = 0;
+    std::string stdinKind, stdoutKind, stderrKind;  // "pipe", "console", "file", "none"
+    unsigned long processId = 0;
+};
+
+class JavaHome {
+public:
+    // Creates the home; a development kit also gets lib\tools.jar.
+    explicit JavaHome(const std::string& home, bool developmentKit = false);
+
+    const std::string& home() const { return home_; }
+    std::string javaw() const { return home_ + "\\bin\\javaw.exe"; }
+    std::string java() const { return home_ + "\\bin\\java.exe"; }
+
+    // The version "-version" reports, in the usual first line.
+    JavaHome& version(const std::string& version);
+    // One more line of the configuration file (key=value).
+    JavaHome& configure(const std::string& line);
+    void addLibrary(const std::string& fileName);
+
+    // Every start so far, in order; the probes' "-version" starts included.
+    std::vector<StandinStart> starts() const;
+    // The starts that were not version probes.
+    std::vector<StandinStart> applicationStarts() const;
+
+private:
+    void writeConfiguration();
+
+    std::string home_;
+    std::vector<std::string> lines_;
+};
+
+// Waits until the stand-in has recorded `count` starts, at most `ms`.
+bool waitForStarts(const JavaHome& home, size_t count, unsigned ms = 5000);

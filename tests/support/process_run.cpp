@@ -1,0 +1,106 @@
+#include "process_run.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string environmentBlock(const std::map<std::string, std::optional<std::string>>& changes) {
+    std::map<std::string, std::string> variables;  // upper-case name -> "Name=value"
+    char* strings = GetEnvironmentStringsA();
+    for (const char* p = strings; *p; p += strlen(p) + 1) {
+        std::string entry(p);
+        size_t eq = entry.find('=', 1);
+        if (eq == std::string::npos) continue;
+        variables[upper(entry.substr(0, eq))] = entry;
+    }
+    FreeEnvironmentStringsA(strings);
+    for (const auto& change : changes) {
+        if (change.second) {
+            variables[upper(change.first)] = change.first + "=" + *change.second;
+        } else {
+            variables.erase(upper(change.first));
+        }
+    }
+    std::string block;
+    for (const auto& v : variables) block += v.second + '\0';
+    return block + '\0';
+}
+
+}  // namespace
+
+std::string quoteArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') quoted.append(backslashes * 2 + 1, '\\');
+        else quoted.append(backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+RunResult runProcess(const std::string& commandLine, const RunOptions& options) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) throw std::runtime_error("CreatePipe failed");
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                             nullptr);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nul;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION child = {};
+    std::string command = commandLine;
+    std::string environment = environmentBlock(options.environment);
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, &environment[0],
+                                  options.startFolder.empty() ? nullptr : options.startFolder.c_str(), &startup,
+                                  &child);
+    CloseHandle(writeEnd);
+    CloseHandle(nul);
+    if (!started) {
+        CloseHandle(readEnd);
+        throw std::runtime_error("cannot start: " + commandLine);
+    }
+    CloseHandle(child.hThread);
+
+    RunResult result;
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD n = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.output.append(buffer, n);
+    });
+    if (options.whileRunning) options.whileRunning(child.dwProcessId, options.context);
+    if (WaitForSingleObject(child.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
+        result.timedOut = true;
+        TerminateProcess(child.hProcess, 0xDEAD);
+        WaitForSingleObject(child.hProcess, 5000);
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(child.hProcess, &exitCode);
+    result.exitCode = exitCode;
+    CloseHandle(child.hProcess);
+    reader.join();
+    CloseHandle(readEnd);
+    return result;
+}

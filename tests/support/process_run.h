@@ -1,0 +1,30 @@
+// Running a program from a test: its exact command line, an environment
+// with changes, a start folder, and a time limit after which the program
+// (and, for tracecap, the program it traces) is ended.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+struct RunOptions {
+    std::string startFolder;  // empty: the test's own current folder
+    // Variables to set; a value of nullopt removes the variable.
+    std::map<std::string, std::optional<std::string>> environment;
+    unsigned timeoutMs = 30000;
+    // Called once the program has started, with its process id, while its
+    // output is still being read (for a window driver, say).
+    void (*whileRunning)(unsigned long processId, void* context) = nullptr;
+    void* context = nullptr;
+};
+
+struct RunResult {
+    unsigned long exitCode = 0;
+    bool timedOut = false;
+    std::string output;  // standard output and standard error, mixed
+};
+
+RunResult runProcess(const std::string& commandLine, const RunOptions& options = RunOptions());
+
+// A command-line argument quoted for the system's rules when it needs it.
+std::string quoteArgument(const std::string& argument);

@@ -1,0 +1,15 @@
+#include "test_paths.h"
+
+#include <windows.h>
+
+std::string binFolder() {
+    char path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path, n);
+    return p.substr(0, p.find_last_of('\\'));
+}
+
+std::string launcherImage() { return binFolder() + "\\launcher.exe"; }
+std::string tracecapImage() { return binFolder() + "\\tracecap.exe"; }
+std::string standinImage() { return binFolder() + "\\java_standin.exe"; }
+std::string driverImage() { return binFolder() + "\\windriver.exe"; }

@@ -1,0 +1,10 @@
+// Where the test bed finds the programs it drives: beside the running test.
+#pragma once
+
+#include <string>
+
+std::string binFolder();
+std::string launcherImage();  // the shipped launcher.exe
+std::string tracecapImage();
+std::string standinImage();
+std::string driverImage();

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "launcher/text.h"
+
+TEST(Text, GrowsAcrossManyAppendsAndStaysTerminated) {
+    Text t;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        t += static_cast<char>('a' + i % 26);
+        expected += static_cast<char>('a' + i % 26);
+    }
+    EXPECT_EQ(expected, t.c_str());
+    EXPECT_EQ(expected.size(), t.length());
+}
+
+TEST(Text, AppendingItselfDoesNotReadFreedMemory) {
+    Text t("abc");
+    for (int i = 0; i < 8; ++i) t.append(t);
+    EXPECT_EQ(3u * 256, t.length());
+    EXPECT_EQ(0, std::string(t.c_str()).compare(0, 6, "abcabc"));
+}
+
+TEST(Text, EmptyTextIsAnEmptyTerminatedString) {
+    Text t;
+    EXPECT_STREQ("", t.c_str());
+    EXPECT_TRUE(t.empty());
+    Text moved(static_cast<Text&&>(t));
+    EXPECT_STREQ("", t.c_str());
+    EXPECT_STREQ("", moved.c_str());
+}
+
+TEST(Text, FindSubstrEraseAtTheEdges) {
+    Text t("-Xdebug a -Xdebug");
+    EXPECT_EQ(0u, t.find("-Xdebug"));
+    EXPECT_EQ(10u, t.find("-Xdebug", 1));
+    EXPECT_EQ(Text::npos, t.find("-Xdebug", 11));
+    EXPECT_EQ(Text::npos, t.find("x", 99));
+    EXPECT_EQ(Text::npos, t.find(""));
+    EXPECT_STREQ("a", t.substr(8, 1).c_str());
+    EXPECT_STREQ("", t.substr(99).c_str());
+    t.erase(10, 999);
+    EXPECT_STREQ("-Xdebug a ", t.c_str());
+    EXPECT_EQ(9u, t.findLast(' '));
+}
+
+TEST(Text, ComparesByLengthNotOnlyByPrefix) {
+    EXPECT_TRUE(Text("abc") == "abc");
+    EXPECT_FALSE(Text("abc") == "ab");
+    EXPECT_FALSE(Text("ab") == "abc");
+    EXPECT_TRUE(Text() == "");
+    EXPECT_TRUE(Text("x") + "y" == Text("xy"));
+}

@@ -1,0 +1,231 @@
+// A stand-in for a Java runtime's "java.exe" and "javaw.exe", for tests and
+// the demonstration: no Java runtime can be installed on the build machine.
+//
+// It behaves as the file "standin.cfg" beside it says (key=value lines;
+// values may hold \n, \r, \t, \\ and \xHH):
+//
+//   version_text      what "-version" prints        (default: java version "1.6.0_45" ...)
+//   version_stream    stdout or stderr              (default: stderr, as Java does)
+//   version_delay_ms  wait before printing it       (default: 0)
+//   exit_code         exit code                     (default: 0)
+//   run_ms            how long it runs              (default: 0)
+//   output            printed on standard output at the start (raw bytes allowed)
+//   error_output      printed on standard error after that
+//   output_repeat     how many times "output" is printed (default: 1)
+//   window_after_ms   show a visible top-level window after this delay
+//   hidden_window     1: create a top-level window that is never shown
+//   grandchild_ms     start a grandchild that inherits the output handles
+//                     and keeps them open this long
+//   echo_input        1: read one line from standard input and print
+//                     "input: " and that line
+//
+// Every start is appended to "standin-record.txt" beside it: the command
+// line, the current directory and the start-up information received.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+std::string ownFolder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p(path, n < MAX_PATH ? n : 0);
+    return p.substr(0, p.find_last_of('\\'));
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string unescape(const std::string& v) {
+    std::string out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (v[i] != '\\' || i + 1 == v.size()) {
+            out += v[i];
+            continue;
+        }
+        char c = v[++i];
+        if (c == 'n') out += '\n';
+        else if (c == 'r') out += '\r';
+        else if (c == 't') out += '\t';
+        else if (c == 'x' && i + 2 < v.size() && hexValue(v[i + 1]) >= 0 && hexValue(v[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(v[i + 1]) * 16 + hexValue(v[i + 2]));
+            i += 2;
+        } else out += c;
+    }
+    return out;
+}
+
+std::map<std::string, std::string> readConfig(const std::string& path) {
+    std::map<std::string, std::string> config;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return config;
+    char line[65536];
+    while (fgets(line, sizeof line, f)) {
+        std::string s(line);
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        size_t eq = s.find('=');
+        if (eq == std::string::npos || s.empty() || s[0] == '#') continue;
+        config[s.substr(0, eq)] = unescape(s.substr(eq + 1));
+    }
+    fclose(f);
+    return config;
+}
+
+long number(const std::map<std::string, std::string>& c, const char* key, long fallback) {
+    auto it = c.find(key);
+    return it == c.end() ? fallback : strtol(it->second.c_str(), nullptr, 10);
+}
+
+std::string text(const std::map<std::string, std::string>& c, const char* key, const std::string& fallback) {
+    auto it = c.find(key);
+    return it == c.end() ? fallback : it->second;
+}
+
+const char* handleKind(HANDLE h) {
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) return "none";
+    switch (GetFileType(h)) {
+    case FILE_TYPE_PIPE: return "pipe";
+    case FILE_TYPE_CHAR: return "console";
+    case FILE_TYPE_DISK: return "file";
+    default: return "unknown";
+    }
+}
+
+void record(const std::string& folder) {
+    STARTUPINFOA startup;
+    GetStartupInfoA(&startup);
+    char cwd[MAX_PATH * 4] = "";
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    std::string entry = "commandline=" + std::string(GetCommandLineA()) + "\r\n";
+    entry += "cwd=" + std::string(cwd) + "\r\n";
+    char info[256];
+    snprintf(info, sizeof info, "flags=0x%lX\r\nshow=%u\r\nstdin=%s\r\nstdout=%s\r\nstderr=%s\r\npid=%lu\r\nend\r\n",
+             startup.dwFlags, startup.wShowWindow, handleKind(GetStdHandle(STD_INPUT_HANDLE)),
+             handleKind(GetStdHandle(STD_OUTPUT_HANDLE)), handleKind(GetStdHandle(STD_ERROR_HANDLE)),
+             GetCurrentProcessId());
+    entry += info;
+    // Appends from several processes at once must not interleave.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "standin-record-lock");
+    WaitForSingleObject(mutex, 5000);
+    HANDLE file = CreateFileA((folder + "\\standin-record.txt").c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
+void writeTo(DWORD stream, const std::string& bytes) {
+    DWORD written = 0;
+    if (!bytes.empty()) WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool hasArgument(const char* name) {
+    std::string line = GetCommandLineA();
+    size_t at = line.find(name);
+    return at != std::string::npos && (at + strlen(name) == line.size() || line[at + strlen(name)] == ' ');
+}
+
+void startGrandchild(long milliseconds) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\"" + std::string(self) + "\" --grandchild " + std::to_string(milliseconds);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION child = {};
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    }
+}
+
+HWND createWindow(const char* title) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "StandInJavaFrame";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 100, 100, 320, 200, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+}
+
+// Runs for `runMs`, pumping messages, and shows the window when its time
+// comes.
+void runFor(long runMs, long windowAfterMs, HWND window) {
+    const DWORD start = GetTickCount();
+    bool shown = false;
+    for (;;) {
+        const long elapsed = static_cast<long>(GetTickCount() - start);
+        if (window && !shown && windowAfterMs >= 0 && elapsed >= windowAfterMs) {
+            // The first ShowWindow of a process takes the show command of
+            // its start-up information; the second one is ours.
+            ShowWindow(window, SW_SHOW);
+            ShowWindow(window, SW_SHOW);
+            UpdateWindow(window);
+            shown = true;
+        }
+        if (elapsed >= runMs) return;
+        long wait = runMs - elapsed;
+        if (window && !shown && windowAfterMs >= 0 && windowAfterMs - elapsed < wait) wait = windowAfterMs - elapsed;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait < 0 ? 0 : wait), QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--grandchild") {
+        Sleep(static_cast<DWORD>(atol(argv[2])));
+        return 0;
+    }
+    const std::string folder = ownFolder();
+    record(folder);
+    const auto config = readConfig(folder + "\\standin.cfg");
+    const int exitCode = static_cast<int>(number(config, "exit_code", 0));
+
+    if (hasArgument("-version")) {
+        Sleep(static_cast<DWORD>(number(config, "version_delay_ms", 0)));
+        const std::string version = text(config, "version_text",
+                                         "java version \"1.6.0_45\"\r\nJava(TM) SE Runtime Environment (stand-in)\r\n");
+        writeTo(text(config, "version_stream", "stderr") == "stdout" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, version);
+        return exitCode;
+    }
+
+    const long repeat = number(config, "output_repeat", 1);
+    for (long i = 0; i < repeat; ++i) writeTo(STD_OUTPUT_HANDLE, text(config, "output", ""));
+    writeTo(STD_ERROR_HANDLE, text(config, "error_output", ""));
+    if (number(config, "echo_input", 0)) {
+        char line[1024];
+        DWORD read = 0;
+        std::string input;
+        while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, 1, &read, nullptr) && read == 1 && line[0] != '\n') {
+            input += line[0];
+        }
+        writeTo(STD_OUTPUT_HANDLE, "input: " + input + "\n");
+    }
+    const long grandchild = number(config, "grandchild_ms", -1);
+    if (grandchild >= 0) startGrandchild(grandchild);
+
+    const long windowAfter = number(config, "window_after_ms", -1);
+    HWND window = nullptr;
+    if (windowAfter >= 0 || number(config, "hidden_window", 0)) window = createWindow("Stand-in Java application");
+    runFor(number(config, "run_ms", 0), windowAfter, window);
+    return exitCode;
+}

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs what building and testing need on Debian 12, only what is
+# missing; safe to run again. 32-bit Wine needs the i386 architecture.
+set -eu
+
+PACKAGES="cmake make g++ googletest
+g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
+wine wine32:i386 wine64
+xvfb xauth x11-apps imagemagick xdotool"
+
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+echo "Installing:$missing"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+as_root apt-get update -qq
+DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -1,0 +1,34 @@
+# Sourced by the scripts: one Wine server and one virtual display for a
+# whole run. Wine fixes the display with the first program of a server
+# session, and a persistent server keeps every later start fast.
+#
+#   start_wine_session BUILD_DIR   sets WINEPREFIX and DISPLAY; stops both
+#                                  again when the calling script exits.
+
+start_wine_session() {
+  WINEPREFIX="$1/wineprefix"
+  WINEARCH=win32
+  WINEDEBUG=-all
+  export WINEPREFIX WINEARCH WINEDEBUG
+
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+
+  n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "${SCREEN_SIZE:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  i=0
+  while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.05; i=$((i + 1)); done
+  DISPLAY=":$n"
+  export DISPLAY
+
+  wineserver -p
+  trap stop_wine_session EXIT INT TERM
+}
+
+stop_wine_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$XVFB_PID" >/dev/null 2>&1 || true
+  wait "$XVFB_PID" 2>/dev/null || true
+}
