@@ -7,6 +7,8 @@
 //   version_text      what "-version" prints        (default: java version "1.6.0_45" ...)
 //   version_stream    stdout or stderr              (default: stderr, as Java does)
 //   version_delay_ms  wait before printing it       (default: 0)
+//   version_late_text printed after version_late_ms more, before exiting
+//   version_late_ms   (default: 0)
 //   exit_code         exit code                     (default: 0)
 //   run_ms            how long it runs              (default: 0)
 //   output            printed on standard output at the start (raw bytes allowed)
@@ -14,8 +16,9 @@
 //   output_repeat     how many times "output" is printed (default: 1)
 //   window_after_ms   show a visible top-level window after this delay
 //   hidden_window     1: create a top-level window that is never shown
-//   grandchild_ms     start a grandchild that inherits the output handles
-//                     and keeps them open this long
+//   grandchild_ms     start a grandchild that inherits the output handles,
+//                     keeps them open this long and then prints
+//                     "grandchild done"
 //   echo_input        1: read one line from standard input and print
 //                     "input: " and that line
 //
@@ -193,6 +196,7 @@ void runFor(long runMs, long windowAfterMs, HWND window) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--grandchild") {
         Sleep(static_cast<DWORD>(atol(argv[2])));
+        writeTo(STD_OUTPUT_HANDLE, "grandchild done");
         return 0;
     }
     const std::string folder = ownFolder();
@@ -204,7 +208,10 @@ int main(int argc, char** argv) {
         Sleep(static_cast<DWORD>(number(config, "version_delay_ms", 0)));
         const std::string version = text(config, "version_text",
                                          "java version \"1.6.0_45\"\r\nJava(TM) SE Runtime Environment (stand-in)\r\n");
-        writeTo(text(config, "version_stream", "stderr") == "stdout" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, version);
+        const DWORD stream = text(config, "version_stream", "stderr") == "stdout" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
+        writeTo(stream, version);
+        Sleep(static_cast<DWORD>(number(config, "version_late_ms", 0)));
+        writeTo(stream, text(config, "version_late_text", ""));
         return exitCode;
     }
 
