@@ -1,0 +1,234 @@
+// The runtime search, end to end: the private runtime, the registry as a
+// 32-bit process sees it, JAVA_HOME and the current directory, with
+// stand-in runtimes that answer "-version".
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "java_home.h"
+#include "java_registry.h"
+#include "scenario.h"
+#include "window_driver.h"
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const char* const DEFAULT_VERSION_OUTPUT = "java version \"1.6.0_45\"\r\nJava(TM) SE Runtime Environment (stand-in)\r\n";
+
+// The lines of one probe of `home` that printed `output`.
+Lines probe(const std::string& home, const std::string& output = DEFAULT_VERSION_OUTPUT) {
+    Lines lines = {"CreateProcess: \"" + home + "\\bin\\java.exe\" -version"};
+    if (!output.empty()) lines.push_back(output);
+    lines.push_back("Info = ");
+    lines.push_back(output);
+    return lines;
+}
+
+Lines lines(std::initializer_list<std::string> items) { return Lines(items); }
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The lines from `first` up to and including the line that starts with
+// `last`.
+Lines between(const TracedRun& run, const std::string& first, const std::string& last) {
+    int from = run.indexOf(first);
+    if (from < 0) return {"(no line " + first + ")"};
+    for (size_t i = from; i < run.lines.size(); ++i) {
+        if (run.lines[i].compare(0, last.size(), last) == 0) return Lines(run.lines.begin() + from, run.lines.begin() + i + 1);
+    }
+    return Lines(run.lines.begin() + from, run.lines.end());
+}
+
+struct SearchScenario : Scenario {
+    JavaRegistry registry;
+    explicit SearchScenario(const LauncherSpec& spec = LauncherSpec::shipped()) { useLauncher(spec); }
+    std::string bundled() const { return folder() + "\\jre\\bin\\javaw.exe"; }
+    std::string home(const std::string& name) const { return root() + "\\" + name; }
+};
+
+RunOptions withJavaHome(const std::string& value) {
+    RunOptions options;
+    options.environment["JAVA_HOME"] = value;
+    return options;
+}
+
+// Runs a launcher that ends in the missing-runtime dialog and closes it.
+TracedRun runToDialog(const Scenario& s, RunOptions options = RunOptions()) {
+    WindowVisit visit;
+    options.whileRunning = visitLauncherWindow;
+    options.context = &visit;
+    TracedRun run = s.run("", options);
+    EXPECT_EQ(0u, visit.waitExit) << "no missing-runtime dialog";
+    EXPECT_EQ(1u, run.exitCode);
+    return run;
+}
+
+}  // namespace
+
+TEST(RuntimeSearch, PrivateRuntimeIsTakenWithoutRegistryOrProbe) {
+    for (bool jdkOnly : {false, true}) {
+        SearchScenario s(jdkOnly ? LauncherSpec::shipped().set(105, "on") : LauncherSpec::shipped());
+        JavaHome privateRuntime(s.folder() + "\\jre");
+        JavaHome registered(s.home("registered"));
+        s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
+        s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", registered.home());
+        TracedRun run = s.run();
+        EXPECT_EQ((lines({jdkOnly ? "Search for Jdk only..." : "Search for Jre...", "PROP_JRE_PATH: jre\\bin\\javaw.exe",
+                         "Try bundled JRE or JDK path: " + s.bundled(), "Bundled Jre or jdk found",
+                         "Jre path: " + s.bundled()})),
+                  between(run, "Search for", "Jre path: "));
+        EXPECT_TRUE(registered.starts().empty());
+        EXPECT_EQ(0u, run.exitCode);
+    }
+}
+
+TEST(RuntimeSearch, CurrentVersionUnderLocalMachineIsProbedAndAccepted) {
+    SearchScenario s;
+    JavaHome jre(s.home("jre six"));
+    s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
+    s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", jre.home());
+    TracedRun run = s.run();
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe(jre.home()) +
+                  lines({"Jre key found in registry", "Jre path: " + jre.javaw()}),
+              between(run, "Bundled Jre not found", "Jre path: "));
+    ASSERT_TRUE(waitForStarts(jre, 2));
+    EXPECT_EQ(1u, jre.applicationStarts().size());
+}
+
+TEST(RuntimeSearch, CurrentVersionUnderCurrentUserComesAfterAnEmptyProbe) {
+    SearchScenario s;
+    JavaHome jre(s.home("jre six"));
+    s.registry.setCurrentVersion(HKEY_CURRENT_USER, "1.6");
+    s.registry.addVersion(HKEY_CURRENT_USER, JRE_KEY_PATH, "1.6", jre.home());
+    TracedRun run = s.run();
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe("", "") + probe(jre.home()) +
+                  lines({"Jre key found in registry", "Jre path: " + jre.javaw()}),
+              between(run, "Bundled Jre not found", "Jre path: "));
+}
+
+// A registered runtime that says nothing within the probe's wait fails the
+// current-version steps, yet its key name passes the version rule.
+TEST(RuntimeSearch, SilentCurrentVersionIsAcceptedByItsKeyName) {
+    SearchScenario s;
+    JavaHome jre(s.home("slow jre"));
+    jre.configure("version_delay_ms=3000");
+    s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
+    s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", jre.home());
+    TracedRun run = s.run();
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe(jre.home(), "") + probe("", "") +
+                  lines({"1.6", "found", jre.javaw(), "Jre key found in registry", "Jre path: " + jre.javaw()}),
+              between(run, "Bundled Jre not found", "Jre path: "));
+}
+
+TEST(RuntimeSearch, JreSearchAcceptsADevelopmentKitAndSaysSoTwice) {
+    SearchScenario s;
+    JavaHome jdk(s.home("jdk six"), true);
+    s.registry.addVersion(HKEY_CURRENT_USER, JDK_KEY_PATH, "1.6.0_20", jdk.home());
+    TracedRun run = s.run();
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe("", "") + probe("", "") +
+                  lines({"1.6.0_20", "found", jdk.javaw(), "Jre key found in registry", "Jre key found in registry",
+                        "Jre path: " + jdk.javaw()}),
+              between(run, "Bundled Jre not found", "Jre path: "));
+    // No boot class path in the JRE search.
+    EXPECT_EQ(std::string::npos, run.lines[run.indexOf("Full argument line: ")].find("bootclasspath"));
+}
+
+TEST(RuntimeSearch, JdkOnlyFindsTheRegisteredKitAndPutsItsJarsOnTheBootClassPath) {
+    SearchScenario s(LauncherSpec::shipped().set(105, "yes"));
+    JavaHome jre(s.home("jre only"));
+    s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
+    s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", jre.home());
+    JavaHome jdk(s.home("jdk six"), true);
+    s.registry.addVersion(HKEY_LOCAL_MACHINE, JDK_KEY_PATH, "1.6.0_20", jdk.home());
+    TracedRun run = s.run("arg");
+    const std::string jars = "\"" + jdk.home() + "\\lib\\tools.jar\"";
+    EXPECT_EQ((lines({"Search in registry for Jdk only...", "1.6.0_20", "found", jdk.javaw(), "Jre key found in registry",
+                     "Jdk key found in registry", "Jre path: " + jdk.javaw(), "JDK PATH...", jdk.home(), jars})),
+              between(run, "Search in registry for Jdk only...", jars));
+    const std::string argumentLine = std::string("-Xmx1024m -Dapple.laf.useScreenMenuBar=true ") +
+                                     "-Dcom.apple.mrj.application.apple.menu.about.name=Marblewright" +
+                                     " -Xbootclasspath/p:" + jars + " -jar marblewright.jar arg";
+    EXPECT_TRUE(run.has("Full argument line: " + argumentLine));
+    ASSERT_TRUE(waitForStarts(jdk, 1));
+    EXPECT_EQ("\"" + jdk.javaw() + "\" " + argumentLine, jdk.applicationStarts().at(0).commandLine);
+    EXPECT_TRUE(jre.starts().empty());
+}
+
+TEST(RuntimeSearch, JavaHomeIsUsedWhenTheRegistryHasNothing) {
+    SearchScenario s;
+    JavaHome home(s.home("java home"));
+    TracedRun run = s.run("", withJavaHome(home.home()));
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe("", "") + probe("", "") + lines({"Jre key not found in registry"}) +
+                  probe(home.home()) + lines({"JAVA_HOME found", "Jre path: " + home.javaw()}),
+              between(run, "Bundled Jre not found", "Jre path: "));
+    EXPECT_EQ(0u, run.exitCode);
+}
+
+TEST(RuntimeSearch, JavaHomeBelowTheMinimumIsRejectedWithoutTryingTheCurrentDirectory) {
+    SearchScenario s;
+    JavaHome home(s.home("old java"));
+    home.version("1.4.2_08");
+    JavaHome beside(s.folder());  // a javaw.exe in the working directory
+    TracedRun run = runToDialog(s, withJavaHome(home.home()));
+    const std::string output = "java version \"1.4.2_08\"\r\nStand-in Runtime Environment\r\n";
+    EXPECT_EQ(lines({"Jre key not found in registry"}) + probe(home.home(), output) + lines({"Incorrect version", "Jre path: "}),
+              run.from("Jre key not found in registry"));
+    EXPECT_TRUE(beside.starts().empty());
+}
+
+TEST(RuntimeSearch, VersionRuleComparesTextSo110IsBelow15) {
+    SearchScenario s;
+    JavaHome home(s.home("java ten"));
+    home.version("1.10.0");
+    s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.10", home.home());
+    TracedRun run = runToDialog(s, withJavaHome(home.home()));
+    EXPECT_FALSE(run.has("1.10"));  // the key name fails the rule and writes nothing
+    EXPECT_TRUE(run.has("Incorrect version"));
+}
+
+TEST(RuntimeSearch, NothingAnywhereFallsBackToTheBareNameAndTheDialog) {
+    SearchScenario s;
+    TracedRun run = runToDialog(s);
+    EXPECT_EQ((lines({"Jre key not found in registry", "JAVA_HOME not found", "Try current dir.", "Jre path: javaw.exe"})),
+              run.from("Jre key not found in registry"));
+}
+
+TEST(RuntimeSearch, BareNameInTheWorkingDirectoryIsStartedQuoted) {
+    SearchScenario s;
+    JavaHome beside(s.folder());  // bin\javaw.exe below the launcher folder
+    copyFile(beside.javaw(), s.folder() + "\\javaw.exe");
+    writeFile(s.folder() + "\\standin.cfg", "");
+    TracedRun run = s.run("x");
+    EXPECT_TRUE(run.has("Jre path: javaw.exe"));
+    EXPECT_TRUE(run.has(std::string("Full command line: \"javaw.exe\" ") + "-Xmx1024m -Dapple.laf.useScreenMenuBar=true " +
+                        "-Dcom.apple.mrj.application.apple.menu.about.name=Marblewright -jar marblewright.jar x"));
+    EXPECT_EQ(0u, run.exitCode);
+}
+
+TEST(RuntimeSearch, JdkOnlyWithAJreInJavaHomeEndsSilentlyInTheDialog) {
+    SearchScenario s(LauncherSpec::shipped().set(105, "yes"));
+    JavaHome jre(s.home("a jre"));
+    TracedRun run = runToDialog(s, withJavaHome(jre.home()));
+    EXPECT_EQ((lines({"Search in registry for Jdk only...", "Jre path: "})), run.from("Search in registry for Jdk only..."));
+    EXPECT_TRUE(jre.starts().empty());
+}
+
+// With a registered home under a folder whose name holds a blank, an
+// unquoted probe would first run "<parent>\Program.exe" if someone had
+// put one there.
+TEST(RuntimeSearch, ProbeNeverRunsAProgramPlantedBeforeABlankInTheHome) {
+    SearchScenario s;
+    JavaHome jre(s.home("Program Files\\Java\\jre6"));
+    copyFile(jre.java(), s.home("Program.exe"));
+    s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
+    s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", jre.home());
+    TracedRun run = s.run();
+    EXPECT_TRUE(run.has("CreateProcess: \"" + jre.java() + "\" -version"));
+    EXPECT_TRUE(run.has("Jre path: " + jre.javaw()));
+    EXPECT_FALSE(fileExists(s.home("standin-record.txt")));
+}

@@ -1,0 +1,72 @@
+#include "window_driver.h"
+
+#include <cstdlib>
+
+#include "process_run.h"
+#include "test_paths.h"
+#include "trace_escape.h"
+
+namespace {
+
+std::string field(const std::string& line, const std::string& name) {
+    const std::string key = " " + name + "=";
+    size_t at = line.find(key);
+    if (at == std::string::npos) return std::string();
+    at += key.size();
+    if (line[at] == '"') {
+        size_t end = line.find("\" ", at + 1);
+        if (end == std::string::npos) end = line.size() - 1;
+        return unescapeTraceLine(line.substr(at + 1, end - at - 1));
+    }
+    size_t end = line.find(' ', at);
+    return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+}  // namespace
+
+std::vector<WindowReport> parseWindowReport(const std::string& output) {
+    std::vector<WindowReport> windows;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, 6, "window") != 0 && line.compare(0, 5, "child") != 0) continue;
+        WindowReport w;
+        w.topLevel = line[0] == 'w';
+        w.className = field(line, "class");
+        w.text = field(line, "text");
+        w.style = strtoul(field(line, "style").c_str(), nullptr, 16);
+        w.extendedStyle = strtoul(field(line, "exstyle").c_str(), nullptr, 16);
+        w.x = atoi(field(line, "x").c_str());
+        w.y = atoi(field(line, "y").c_str());
+        w.width = atoi(field(line, "width").c_str());
+        w.height = atoi(field(line, "height").c_str());
+        w.id = atol(field(line, w.topLevel ? "pid" : "id").c_str());
+        windows.push_back(w);
+    }
+    return windows;
+}
+
+DriverResult drive(const std::string& arguments) {
+    RunOptions options;
+    options.timeoutMs = 30000;
+    RunResult run = runProcess(quoteArgument(driverImage()) + " " + arguments, options);
+    DriverResult result;
+    result.exitCode = run.exitCode;
+    result.output = run.output;
+    result.windows = parseWindowReport(run.output);
+    return result;
+}
+
+void visitLauncherWindow(unsigned long tracecapProcessId, void* context) {
+    WindowVisit* visit = static_cast<WindowVisit*>(context);
+    const std::string select = "--parent " + std::to_string(tracecapProcessId) + " " + visit->waitArguments;
+    DriverResult seen = drive("wait " + select + " --timeout 15000");
+    visit->waitExit = seen.exitCode;
+    visit->seen = seen.windows;
+    if (seen.exitCode == 0) drive(visit->closeArguments.substr(0, visit->closeArguments.find(' ')) + " " + select +
+                                  visit->closeArguments.substr(visit->closeArguments.find(' ')));
+}

@@ -1,0 +1,40 @@
+// The tests' hand on the launcher's windows: runs windriver.exe and reads
+// its report.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct WindowReport {
+    bool topLevel = false;
+    std::string className;
+    std::string text;
+    unsigned long style = 0;
+    unsigned long extendedStyle = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+    long id = 0;  // the process id of a top-level window, the control id of a child
+};
+
+struct DriverResult {
+    unsigned long exitCode = 0;
+    std::string output;
+    std::vector<WindowReport> windows;  // from "wait": the window, then its children
+};
+
+// Runs windriver.exe with these arguments (see tools/windriver).
+DriverResult drive(const std::string& arguments);
+
+std::vector<WindowReport> parseWindowReport(const std::string& output);
+
+// What a test does with the one window the launcher shows: wait for it
+// (a dialog or message box of a program started by `parent`), keep its
+// report, then close it with `closeArguments` (e.g. "key enter").
+struct WindowVisit {
+    std::string closeArguments = "key enter";
+    std::string waitArguments = "--class #32770";
+    std::vector<WindowReport> seen;
+    unsigned long waitExit = 99;
+};
+
+// A RunOptions::whileRunning callback; the context is a WindowVisit.
+void visitLauncherWindow(unsigned long tracecapProcessId, void* visit);
