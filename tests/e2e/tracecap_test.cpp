@@ -36,3 +36,23 @@ TEST(Tracecap, ReportsAProgramThatCannotStart) {
     EXPECT_EQ(126u, run.exitCode);
     EXPECT_NE(std::string::npos, run.output.find("tracecap: cannot start: no-such-program.exe"));
 }
+
+TEST(Tracecap, TimestampsPrefixEachLineWithRisingMilliseconds) {
+    RunResult run = runProcess(quoteArgument(tracecapImage()) + " --timestamps " +
+                               quoteArgument(binFolder() + "\\debug_emitter.exe") + " 3");
+    EXPECT_EQ(3u, run.exitCode);
+    std::vector<std::string> lines = parseTraceOutput(run.output);
+    ASSERT_EQ(emitterStrings().size() + 2 * EMITTER_THREAD_LINES + 1, lines.size());
+    double previous = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ('[', lines[i][0]);
+        const size_t close = lines[i].find("] ");
+        ASSERT_NE(std::string::npos, close);
+        const double stamp = atof(lines[i].substr(1, close - 1).c_str());
+        EXPECT_GE(stamp, previous);
+        previous = stamp;
+        if (i < emitterStrings().size()) {
+            EXPECT_EQ(emitterStrings()[i], lines[i].substr(close + 2));
+        }
+    }
+}

@@ -4,11 +4,14 @@
 // exit code.
 //
 //     tracecap.exe launcher.exe -Xdebug some arguments
+//     tracecap.exe --timestamps launcher.exe
 //
-// Everything after tracecap's own name is the program's command line,
-// passed on unchanged.
+// Everything after tracecap's own name (and its one option) is the
+// program's command line, passed on unchanged. With --timestamps each line
+// begins with the milliseconds since the program was started, in brackets.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "trace_escape.h"
@@ -83,7 +86,23 @@ std::string readWideString(HANDLE process, const void* address) {
     return text;
 }
 
-DWORD traceUntilExit(HANDLE out, HANDLE process) {
+const char TIMESTAMPS_OPTION[] = "--timestamps ";
+
+double millisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+}
+
+std::string timestamp(const LARGE_INTEGER* start) {
+    if (!start) return std::string();
+    char stamp[32];
+    snprintf(stamp, sizeof stamp, "[%.3f] ", millisecondsSince(*start));
+    return stamp;
+}
+
+DWORD traceUntilExit(HANDLE out, HANDLE process, const LARGE_INTEGER* start) {
     for (;;) {
         DEBUG_EVENT event;
         if (!WaitForDebugEvent(&event, INFINITE)) return EXIT_CANNOT_START;
@@ -93,7 +112,7 @@ DWORD traceUntilExit(HANDLE out, HANDLE process) {
             const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
             std::string text = info.fUnicode ? readWideString(process, info.lpDebugStringData)
                                              : readAnsiString(process, info.lpDebugStringData);
-            writeOut(out, escapeTraceLine(text) + "\r\n");
+            writeOut(out, timestamp(start) + escapeTraceLine(text) + "\r\n");
             break;
         }
         case CREATE_PROCESS_DEBUG_EVENT:
@@ -125,6 +144,8 @@ int main() {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     std::string command = commandTail(GetCommandLineA());
+    const bool timestamps = command.compare(0, sizeof TIMESTAMPS_OPTION - 1, TIMESTAMPS_OPTION) == 0;
+    if (timestamps) command = commandTail(command.c_str());
     if (command.empty()) {
         writeOut(err, "usage: tracecap.exe program.exe [arguments...]\r\n");
         return EXIT_USAGE;
@@ -139,8 +160,10 @@ int main() {
         writeOut(err, "tracecap: cannot start: " + command + "\r\n");
         return EXIT_CANNOT_START;
     }
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
     CloseHandle(child.hThread);
-    DWORD exitCode = traceUntilExit(out, child.hProcess);
+    DWORD exitCode = traceUntilExit(out, child.hProcess, timestamps ? &start : nullptr);
     CloseHandle(child.hProcess);
     return static_cast<int>(exitCode);
 }
