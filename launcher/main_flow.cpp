@@ -47,7 +47,9 @@ void enterWorkingDirectory(const Text& launcherFolder) {
 
 namespace {
 
-Text describeSystemError(DWORD code) {
+// The system's description of an error; a "%1" in it stands for the
+// program that could not be started.
+Text describeSystemError(DWORD code, const Text& program) {
     char* buffer = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                       FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -59,6 +61,7 @@ Text describeSystemError(DWORD code) {
                              text[text.length() - 1] == ' ')) {
         text.truncate(text.length() - 1);
     }
+    removeAllOccurrences(text, "%1", program.c_str());
     if (text.empty()) {
         char number[16];
         wsprintfA(number, "%lu", code);
@@ -153,7 +156,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     DWORD failureCode = 0;
     if (launchApplication(javaExecutable, argumentLine, runner, &failureCode) != 0) {
         splashActive = 0;
-        showErrorMessage(launchFailureMessage(describeSystemError(failureCode)).c_str());
+        showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
         return 1;
     }
     if (splashActive) {

@@ -1,5 +1,6 @@
 #include "launcher/vm_options.h"
 
+#include <string.h>
 #include <windows.h>
 
 #include "launcher/handle.h"
@@ -59,7 +60,8 @@ Text joinVmOptionLines(const char* bytes, size_t length) {
         while (at < length && !isLineEnd(bytes, length, at, &endLength) && at - lineStart < VM_OPTIONS_LINE_MAX) {
             ++at;
         }
-        result.append(bytes + lineStart, at - lineStart);
+        // The line goes through a terminated buffer: a NUL ends its text.
+        result.append(bytes + lineStart, strnlen(bytes + lineStart, at - lineStart));
         result.append(' ');
         // The end of the input, or a read that took nothing at all.
         if (at >= length) return result;

@@ -13,10 +13,18 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 start_wine_session "$top/build"
 
 cd "$top/build"
+rm -rf test-screenshots
 set +e
 ctest --output-on-failure --timeout 180 "$@"
 status=$?
 set -e
+# The GUI tests save the screen as bitmaps; keep them as PNG files.
+if [ -d test-screenshots ]; then
+  for shot in test-screenshots/*.bmp; do
+    [ -e "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+  done
+  echo "Screenshots of the dialogs and boxes: $top/build/test-screenshots"
+fi
 if [ "$status" = 0 ]; then
   echo "All tests passed."
 else

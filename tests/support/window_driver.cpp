@@ -1,8 +1,11 @@
 #include "window_driver.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 
 #include "process_run.h"
+#include "temp_folder.h"
 #include "test_paths.h"
 #include "trace_escape.h"
 
@@ -59,6 +62,46 @@ DriverResult drive(const std::string& arguments) {
     result.output = run.output;
     result.windows = parseWindowReport(run.output);
     return result;
+}
+
+namespace {
+
+void callWhileRunning(unsigned long tracecapProcessId, void* context) {
+    auto* whileRunning = static_cast<std::function<void(const std::string&)>*>(context);
+    (*whileRunning)("--parent " + std::to_string(tracecapProcessId));
+}
+
+}  // namespace
+
+RunOptions drivenBy(std::function<void(const std::string& select)>& whileRunning, RunOptions options) {
+    options.whileRunning = callWhileRunning;
+    options.context = &whileRunning;
+    return options;
+}
+
+std::string screenPixel(int x, int y) {
+    DriverResult r = drive("pixel --at " + std::to_string(x) + "," + std::to_string(y));
+    std::string colour = r.output.substr(0, r.output.find_first_of("\r\n"));
+    return colour;
+}
+
+void saveScreenshot(const std::string& name) {
+    const std::string folder = binFolder() + "\\..\\test-screenshots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    drive("shot " + quoteArgument(folder + "\\" + name + ".bmp"));
+}
+
+std::vector<std::string> openedAddresses() {
+    std::vector<std::string> lines;
+    const std::string text = readFile(binFolder() + "\\..\\browser-opened.txt");
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
 }
 
 void visitLauncherWindow(unsigned long tracecapProcessId, void* context) {

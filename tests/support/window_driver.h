@@ -2,8 +2,11 @@
 // its report.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "process_run.h"
 
 struct WindowReport {
     bool topLevel = false;
@@ -38,3 +41,17 @@ struct WindowVisit {
 
 // A RunOptions::whileRunning callback; the context is a WindowVisit.
 void visitLauncherWindow(unsigned long tracecapProcessId, void* visit);
+
+// Runs `whileRunning` with the selector of the windows of the program that
+// tracecap started ("--parent N"), while that program runs.
+RunOptions drivenBy(std::function<void(const std::string& select)>& whileRunning, RunOptions options = RunOptions());
+
+// The screen's colour at a point, as RRGGBB.
+std::string screenPixel(int x, int y);
+
+// Saves the screen in the test output folder (build\test-screenshots) as
+// NAME.bmp; tools/test.sh turns them into PNG files.
+void saveScreenshot(const std::string& name);
+
+// The addresses Wine's browser was asked to open so far, in order.
+std::vector<std::string> openedAddresses();

@@ -11,15 +11,18 @@
 //   windriver mouse SELECT --text TEXT down|up|move
 //                                                mouse action on a text control,
 //                                                over the first place TEXT stands
-//   windriver shot                               nothing; the screen is taken by
-//                                                the test script (see tools/screenshot.sh)
+//   windriver pixel --at X,Y                     print the screen's colour there as RRGGBB
+//   windriver shot FILE.bmp                      save the whole screen as a bitmap
 //
 // SELECT is any of: --pid N, --parent N (a process started by N),
 // --class NAME, --title TEXT. Only visible windows count.
 //
 // The report is one line per window:
-//   window class="..." text="..." style=0x... exstyle=0x... x=.. y=.. width=.. height=.. pid=..
+//   window class="..." text="..." style=0x... exstyle=0x... x=.. y=.. width=.. height=.. pid=.. owner=0x..
 //   child  class="..." text="..." style=0x... exstyle=0x... x=.. y=.. width=.. height=.. id=..
+// and for a child that shows an icon " icon=NAME" (error, information,
+// warning, question: the system icon it shows, or other), for a text
+// control " selection=START,END".
 // with texts escaped like tracecap's lines. Exit code 0 on success, 1 when
 // no window matched in time, 2 for a usage error.
 #include <windows.h>
@@ -119,6 +122,57 @@ HWND waitForWindow(const Selector& s, DWORD timeoutMs) {
     }
 }
 
+// Which system icon a static control shows. The icon handle belongs to the
+// other process (under Wine it cannot even be read from here), so the
+// control's pixels on the screen are compared with each system icon drawn
+// on the same background.
+std::vector<COLORREF> screenPixels(const RECT& r) {
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (LONG y = r.top; y < r.bottom; ++y) {
+        for (LONG x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(screen, x, y));
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+std::vector<COLORREF> drawnIcon(HICON icon, int width, int height, COLORREF background) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DrawIconEx(memory, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
+    }
+    DeleteObject(brush);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+const char* iconName(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    const std::vector<COLORREF> shown = screenPixels(r);
+    if (shown.empty()) return "other";
+    const struct {
+        LPCSTR id;
+        const char* name;
+    } known[] = {{IDI_HAND, "error"}, {IDI_ASTERISK, "information"}, {IDI_EXCLAMATION, "warning"},
+                 {IDI_QUESTION, "question"}};
+    for (const auto& k : known) {
+        if (shown == drawnIcon(LoadIconA(nullptr, k.id), r.right - r.left, r.bottom - r.top, shown[0])) return k.name;
+    }
+    return "other";
+}
+
 std::string describe(HWND w, const char* kind) {
     RECT r;
     GetWindowRect(w, &r);
@@ -130,8 +184,21 @@ std::string describe(HWND w, const char* kind) {
              static_cast<unsigned long>(GetWindowLongA(w, GWL_EXSTYLE)), r.left, r.top, r.right - r.left,
              r.bottom - r.top, kind[0] == 'w' ? "pid" : "id",
              kind[0] == 'w' ? static_cast<long>(pid) : static_cast<long>(GetDlgCtrlID(w)));
-    return std::string(kind) + " class=\"" + escapeTraceLine(classOf(w)) + "\" text=\"" + escapeTraceLine(textOf(w)) +
-           "\"" + numbers;
+    std::string line = std::string(kind) + " class=\"" + escapeTraceLine(classOf(w)) + "\" text=\"" +
+                       escapeTraceLine(textOf(w)) + "\"" + numbers;
+    char extra[64];
+    const std::string className = classOf(w);
+    if (kind[0] == 'w') {
+        snprintf(extra, sizeof extra, " owner=0x%lX", reinterpret_cast<unsigned long>(GetWindow(w, GW_OWNER)));
+        line += extra;
+    } else if (className == "Static" && (GetWindowLongA(w, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        line += std::string(" icon=") + iconName(w);
+    } else if (className == "Edit" || className.compare(0, 8, "RichEdit") == 0) {
+        DWORD selection = static_cast<DWORD>(SendMessageA(w, EM_GETSEL, 0, 0));
+        snprintf(extra, sizeof extra, " selection=%u,%u", LOWORD(selection), HIWORD(selection));
+        line += extra;
+    }
+    return line;
 }
 
 BOOL CALLBACK reportChild(HWND w, LPARAM) {
@@ -232,6 +299,49 @@ bool mouseAction(HWND window, const std::string& text, const std::string& action
     return true;
 }
 
+bool saveScreen(const std::string& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((width * 3 + 3) & ~3), size = stride * height;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    bool ok = false;
+    if (FILE* out = fopen(path.c_str(), "wb")) {
+        ok = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+             fwrite(bits, size, 1, out) == 1;
+        fclose(out);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+int printPixel(const std::string& at) {
+    int x = 0, y = 0;
+    if (sscanf(at.c_str(), "%d,%d", &x, &y) != 2) return 2;
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
+    return 0;
+}
+
 int usage() {
     fprintf(stderr, "usage: windriver wait|gone|key|click|mouse [--pid N] [--parent N] [--class C] [--title T] "
                     "[--timeout MS] [--button TEXT] [--text TEXT] [ACTION]\n");
@@ -254,10 +364,13 @@ int main(int argc, char** argv) {
         else if (a == "--timeout") o.timeoutMs = strtoul(value().c_str(), nullptr, 10);
         else if (a == "--button") o.button = value();
         else if (a == "--text") o.text = value();
+        else if (a == "--at") o.text = value();
         else if (a.compare(0, 2, "--") != 0) o.action = a;
         else return usage();
     }
 
+    if (o.command == "pixel") return printPixel(o.text);
+    if (o.command == "shot") return saveScreen(o.action) ? 0 : 1;
     if (o.command == "gone") {
         for (DWORD waited = 0; findWindow(o.select); waited += 50) {
             if (waited >= o.timeoutMs) return 1;
