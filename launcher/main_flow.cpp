@@ -156,6 +156,9 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     DWORD failureCode = 0;
     if (launchApplication(javaExecutable, argumentLine, runner, &failureCode) != 0) {
         splashActive = 0;
+        // The error box's own message loop would otherwise run the watchdog,
+        // whose quit message would close the box at the next tick.
+        disarmWatchdog();
         showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
         return 1;
     }

@@ -93,21 +93,40 @@ int ChildProcessRunner::failStart(int result) {
 
 bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error) {
     traceLine << "CreateProcess: " << commandLine << traceEnd;
-    STARTUPINFOA startup;
+    STARTUPINFOEXA startup;
     ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = error;
+    startup.StartupInfo.cb = sizeof startup.StartupInfo;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = error;
+
+    // The child inherits its three pipe ends and nothing else. The launcher
+    // may hold inheritable handles of its own (a caller's redirected output,
+    // say); passed on, they would stay open for as long as the application
+    // runs, and a script reading the launcher's output would wait for it.
+    HANDLE inherited[3] = {input, output, error};
+    SIZE_T listSize = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
+    HeapMemory list(HeapAlloc(GetProcessHeap(), 0, listSize));
+    auto attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list.get());
+    DWORD flags = CREATE_NEW_PROCESS_GROUP;
+    if (attributes && InitializeProcThreadAttributeList(attributes, 1, 0, &listSize)) {
+        if (UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof inherited,
+                                      nullptr, nullptr)) {
+            startup.StartupInfo.cb = sizeof startup;
+            startup.lpAttributeList = attributes;
+            flags |= EXTENDED_STARTUPINFO_PRESENT;
+        }
+    }
     // CreateProcessA may write into the command line; it gets a copy.
     Text writable(commandLine);
     ZeroMemory(&processInfo_, sizeof processInfo_);
-    if (!CreateProcessA(nullptr, const_cast<char*>(writable.c_str()), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
-                        nullptr, nullptr, &startup, &processInfo_)) {
-        return false;
-    }
+    const BOOL created = CreateProcessA(nullptr, const_cast<char*>(writable.c_str()), nullptr, nullptr, TRUE, flags,
+                                        nullptr, nullptr, &startup.StartupInfo, &processInfo_);
+    if (startup.lpAttributeList) DeleteProcThreadAttributeList(attributes);
+    if (!created) return false;
     CloseHandle(processInfo_.hThread);
     processInfo_.hThread = nullptr;
     process_.reset(processInfo_.hProcess);

@@ -11,11 +11,15 @@ DWORD childExitCode = 0;
 namespace {
 
 void endWait() {
-    KillTimer(splashWindow, WATCHDOG_TIMER_ID);
+    disarmWatchdog();
     PostQuitMessage(0);
 }
 
 }  // namespace
+
+void disarmWatchdog() {
+    if (splashWindow) KillTimer(splashWindow, WATCHDOG_TIMER_ID);
+}
 
 bool armWatchdog() { return SetTimer(splashWindow, WATCHDOG_TIMER_ID, WATCHDOG_PERIOD_MS, watchdogTick) != 0; }
 

@@ -14,6 +14,9 @@ extern DWORD childExitCode;
 // Starts the timer on splashWindow; false when it cannot be created.
 bool armWatchdog();
 
+// Stops the timer, if there is one.
+void disarmWatchdog();
+
 void CALLBACK watchdogTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 
 // EnumWindows callback: ends the launcher (exit code 0) when the window is a

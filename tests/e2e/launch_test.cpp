@@ -162,3 +162,23 @@ TEST(JavaLaunch, DebugLogHoldsEveryChunkReadUpToTheLaunchersEnd) {
     }
     EXPECT_EQ(expected, readFile(s.root() + "\\log.txt"));
 }
+
+// The application inherits its three pipe ends and nothing else: a caller
+// that reads the launcher's own output is not kept waiting by the
+// application, which runs on.
+TEST(JavaLaunch, ApplicationDoesNotHoldTheCallersOutputOpen) {
+    Scenario s;
+    s.useShippedLauncher();
+    JavaHome privateRuntime(s.folder() + "\\jre");
+    privateRuntime.configure("run_ms=8000");
+    RunOptions options;
+    options.startFolder = s.root();
+    RunResult run = runProcess(s.commandLine(), options);  // output piped to this test
+    EXPECT_EQ(0u, run.exitCode);
+    ASSERT_TRUE(waitForStarts(privateRuntime, 1));
+    HANDLE app = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, privateRuntime.starts().at(0).processId);
+    ASSERT_NE(nullptr, app);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(app, 0)) << "the caller waited for the application";
+    TerminateProcess(app, 0);
+    CloseHandle(app);
+}

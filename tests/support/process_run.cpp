@@ -70,6 +70,10 @@ RunResult runProcess(const std::string& commandLine, const RunOptions& options) 
     startup.hStdInput = nul;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
+    if (options.showCommand >= 0) {
+        startup.dwFlags |= STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(options.showCommand);
+    }
     PROCESS_INFORMATION child = {};
     std::string command = commandLine;
     std::string environment = environmentBlock(options.environment);

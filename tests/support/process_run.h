@@ -12,6 +12,8 @@ struct RunOptions {
     // Variables to set; a value of nullopt removes the variable.
     std::map<std::string, std::optional<std::string>> environment;
     unsigned timeoutMs = 30000;
+    // The show command in the program's start-up information; -1: none.
+    int showCommand = -1;
     // Called once the program has started, with its process id, while its
     // output is still being read (for a window driver, say).
     void (*whileRunning)(unsigned long processId, void* context) = nullptr;

@@ -150,8 +150,16 @@ int main() {
         writeOut(err, "usage: tracecap.exe program.exe [arguments...]\r\n");
         return EXIT_USAGE;
     }
+    // The program gets the show command tracecap was given, as if it had
+    // been started directly (minimised, say).
+    STARTUPINFOA own;
+    GetStartupInfoA(&own);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (own.dwFlags & STARTF_USESHOWWINDOW) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = own.wShowWindow;
+    }
     PROCESS_INFORMATION child = {};
     // No handle inheritance: a pipe that reads tracecap's output must end
     // with tracecap, not with whatever the program starts in turn.

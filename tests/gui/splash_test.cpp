@@ -1,0 +1,298 @@
+// The splash picture and the start-up watchdog behind it, on the virtual
+// display (1024 by 768, as the test command sets it), with the stand-in
+// runtime as the application.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "java_home.h"
+#include "launcher/settings.h"
+#include "process_run.h"
+#include "scenario.h"
+#include "test_paths.h"
+#include "ui/splash.h"
+#include "window_driver.h"
+
+namespace {
+
+const char* const SPLASH_ERROR = "Cannot load splash screen. Probably unsupported or invalid file.";
+
+std::string testData(const std::string& name) { return readFile(binFolder() + "\\test-data\\" + name); }
+
+// A 24-bit bitmap of one colour; with its 14-byte file header it is a
+// complete picture file, without it the form resources usually hold.
+std::string bitmap(int width, int height, bool withFileHeader) {
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string pixels(static_cast<size_t>(stride) * height, '\x60');
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::string bytes;
+    if (withFileHeader) bytes.append(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    return bytes + pixels;
+}
+
+LauncherSpec splashSpec(const std::string& picture, const char* timeout = "2", bool waitForWindow = false) {
+    LauncherSpec spec = LauncherSpec::shipped().set(96, "on");
+    if (timeout) spec.set(98, timeout);
+    else spec.remove(98);
+    if (!waitForWindow) spec.remove(102);
+    spec.splash = picture;
+    return spec;
+}
+
+struct SplashScenario : Scenario {
+    JavaHome app;
+    explicit SplashScenario(const LauncherSpec& spec) : app(folder() + "\\jre") { useLauncher(spec); }
+};
+
+const WindowReport* windowOfClass(const std::vector<WindowReport>& windows, const std::string& className) {
+    for (const WindowReport& w : windows) {
+        if (w.className == className) return &w;
+    }
+    return nullptr;
+}
+
+// Runs the launcher and reports its splash window as first seen.
+TracedRun runShowingSplash(const Scenario& s, std::vector<WindowReport>& splash, RunOptions options = RunOptions(),
+                           const std::string& screenshot = "") {
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        splash = drive("wait " + select + " --class Static --timeout 10000").windows;
+        if (!screenshot.empty()) saveScreenshot(screenshot);
+    };
+    return s.run("", drivenBy(user, options));
+}
+
+}  // namespace
+
+TEST(SplashPosition, CentresWithTruncationTowardZero) {
+    auto at = [](int screenWidth, int screenHeight, int width, int height) {
+        RECT r = {0, 0, width, height};
+        SplashPosition p = centredSplashPosition(screenWidth, screenHeight, r);
+        return std::to_string(p.x) + "," + std::to_string(p.y);
+    };
+    EXPECT_EQ("312,234", at(1024, 768, 400, 300));
+    EXPECT_EQ("311,234", at(1024, 768, 401, 300));
+    EXPECT_EQ("-100,-101", at(800, 600, 1001, 803));
+    RECT moved = {50, 60, 450, 360};  // only the size counts
+    SplashPosition p = centredSplashPosition(1024, 768, moved);
+    EXPECT_EQ(312, p.x);
+    EXPECT_EQ(234, p.y);
+}
+
+TEST(SplashCountdown, BelowOneBecomesTwo) {
+    EXPECT_EQ(3, splashCountdownSeconds(asciiToInt("3")));
+    EXPECT_EQ(2, splashCountdownSeconds(asciiToInt("0")));
+    EXPECT_EQ(2, splashCountdownSeconds(asciiToInt("-5")));
+    EXPECT_EQ(2, splashCountdownSeconds(asciiToInt("abc")));
+    EXPECT_EQ(7, splashCountdownSeconds(asciiToInt("7x")));
+    EXPECT_EQ(1, splashCountdownSeconds(1));
+}
+
+TEST(Splash, CompletePictureFilesAreShownCentredInABorderlessPopUp) {
+    ASSERT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
+    ASSERT_EQ(768, GetSystemMetrics(SM_CYSCREEN));
+    struct Case {
+        std::string name, picture;
+    };
+    const Case cases[] = {
+        {"bmp", bitmap(400, 300, true)},
+        {"jpeg", testData("splash-400x300.jpg")},
+        {"gif", testData("splash-400x300.gif")},
+    };
+    for (const Case& c : cases) {
+        SplashScenario s(splashSpec(c.picture));
+        s.app.configure("run_ms=4000");
+        std::vector<WindowReport> seen;
+        TracedRun run = runShowingSplash(s, seen, RunOptions(), "splash-" + c.name);
+        const WindowReport* splash = windowOfClass(seen, "Static");
+        ASSERT_NE(nullptr, splash) << c.name;
+        EXPECT_EQ(static_cast<unsigned long>(WS_POPUP | WS_VISIBLE), splash->style & (WS_POPUP | WS_VISIBLE)) << c.name;
+        EXPECT_EQ(static_cast<unsigned long>(SS_BITMAP), splash->style & SS_TYPEMASK) << c.name;
+        EXPECT_EQ(0u, splash->style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME));
+        EXPECT_NE(0u, splash->extendedStyle & WS_EX_TOOLWINDOW);  // no taskbar button
+        EXPECT_EQ(0u, splash->extendedStyle & WS_EX_TOPMOST);
+        EXPECT_EQ("", splash->text);
+        EXPECT_EQ(400, splash->width) << c.name;
+        EXPECT_EQ(300, splash->height) << c.name;
+        EXPECT_EQ(312, splash->x) << c.name;
+        EXPECT_EQ(234, splash->y) << c.name;
+        EXPECT_EQ(259u, run.exitCode) << c.name;  // the countdown ran out while the application ran
+        EXPECT_TRUE(run.has("PROP_SPLASH: true."));
+    }
+}
+
+TEST(Splash, PictureWiderThanTheScreenOverhangsBothEdges) {
+    SplashScenario s(splashSpec(testData("splash-1100x200.gif"), "1"));
+    s.app.configure("run_ms=3000");
+    std::vector<WindowReport> seen;
+    runShowingSplash(s, seen);
+    const WindowReport* splash = windowOfClass(seen, "Static");
+    ASSERT_NE(nullptr, splash);
+    EXPECT_EQ(1100, splash->width);
+    EXPECT_EQ(-38, splash->x);  // (1024 - 1100) / 2
+    EXPECT_EQ(284, splash->y);
+}
+
+TEST(Splash, StartedMinimisedTheSplashIsMinimisedToo) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif")));
+    s.app.configure("run_ms=3000");
+    RunOptions options;
+    options.showCommand = SW_SHOWMINNOACTIVE;
+    std::vector<WindowReport> seen;
+    runShowingSplash(s, seen, options);
+    const WindowReport* splash = windowOfClass(seen, "Static");
+    ASSERT_NE(nullptr, splash);
+    EXPECT_NE(0u, splash->style & WS_MINIMIZE);
+}
+
+TEST(Splash, PictureThatCannotBeLoadedStopsTheRunBeforeTheLaunch) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> picture;
+    };
+    const Case cases[] = {
+        {"bitmap without its file header", bitmap(400, 300, false)},
+        {"bytes of no picture format", std::string(5000, '\x5A')},
+        {"no resource 104", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        LauncherSpec spec = splashSpec("");
+        spec.splash = c.picture;
+        SplashScenario s(spec);
+        DriverResult box;
+        std::function<void(const std::string&)> user = [&](const std::string& select) {
+            box = drive("wait " + select + " --class #32770");
+            drive("key " + select + " --class #32770 enter");
+        };
+        TracedRun run = s.run("", drivenBy(user));
+        EXPECT_EQ(1u, run.exitCode) << c.name;
+        ASSERT_GE(box.windows.size(), 2u) << c.name;
+        bool textFound = false;
+        for (const WindowReport& w : box.windows) textFound = textFound || w.text == SPLASH_ERROR;
+        EXPECT_TRUE(textFound) << c.name;
+        EXPECT_EQ(0, run.lines.back().compare(0, 10, "Jre path: ")) << c.name;  // nothing launched
+        EXPECT_TRUE(s.app.starts().empty()) << c.name;
+    }
+}
+
+// How long the countdown is, told by the exit code: an application that
+// ends with 7 after about 1.3 s is seen by the second tick, which only a
+// countdown longer than 2 s reaches.
+TEST(Watchdog, CountdownComesFromTheTimeoutSettingWithTwoForNothingUsable) {
+    struct Case {
+        const char* timeout;  // null: absent
+        unsigned long exitCode;
+    };
+    const Case cases[] = {{nullptr, 259}, {"0", 259}, {"-5", 259}, {"abc", 259}, {"3", 7}};
+    for (const Case& c : cases) {
+        SplashScenario s(splashSpec(testData("splash-400x300.gif"), c.timeout));
+        s.app.configure("run_ms=1300").configure("exit_code=7");
+        TracedRun run = s.run();
+        EXPECT_EQ(c.exitCode, run.exitCode) << (c.timeout ? c.timeout : "(absent)");
+    }
+}
+
+TEST(Watchdog, SevenFollowedByALetterCountsSevenSeconds) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "7s"));
+    s.app.configure("run_ms=3300").configure("exit_code=7");
+    EXPECT_EQ(7u, s.run().exitCode);  // a countdown of 3 would have ended with 259
+}
+
+TEST(Watchdog, ApplicationThatKeepsRunningEndsTheWaitOnTheLastTickWith259) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "3", true));
+    s.app.configure("run_ms=6000");
+    EXPECT_EQ(259u, s.run().exitCode);
+}
+
+TEST(Watchdog, CountdownOfOneEndsWithZeroBeforeAnyReading) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "1", true));
+    s.app.configure("run_ms=4000").configure("exit_code=5");
+    EXPECT_EQ(0u, s.run().exitCode);
+}
+
+TEST(Watchdog, ApplicationThatEndsEarlyEndsTheWaitWithItsExitCode) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "5"));
+    s.app.configure("exit_code=1");
+    EXPECT_EQ(1u, s.run().exitCode);
+}
+
+TEST(Watchdog, ApplicationWindowShownLaterEndsTheWaitWithZero) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "6", true));
+    s.app.configure("window_after_ms=1500").configure("run_ms=8000").configure("exit_code=3");
+    TracedRun run = s.run();
+    EXPECT_EQ(0u, run.exitCode);  // the countdown of 6 would have ended with 259
+}
+
+TEST(Watchdog, HiddenWindowsOfTheApplicationAndWindowsOfOthersDoNotCount) {
+    TempFolder otherFolder("other program");
+    JavaHome other(otherFolder.path());
+    other.configure("window_after_ms=0").configure("run_ms=7000");
+    // Another program with a visible window, running through the wait.
+    HANDLE otherProcess = nullptr;
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        std::string command = "\"" + other.javaw() + "\" other";
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+        CloseHandle(info.hThread);
+        otherProcess = info.hProcess;
+    }
+    ASSERT_EQ(0u, drive("wait --pid " + std::to_string(GetProcessId(otherProcess)) + " --class StandInJavaFrame").exitCode);
+
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "3", true));
+    s.app.configure("hidden_window=1").configure("run_ms=6000");
+    EXPECT_EQ(259u, s.run().exitCode);
+    TerminateProcess(otherProcess, 0);
+    CloseHandle(otherProcess);
+}
+
+// With the splash on, a failed start shows its box; no tick of the
+// watchdog runs behind it, so the box stays until the user closes it.
+TEST(Watchdog, FailedLaunchBehindTheSplashKeepsItsBoxAndEndsWithOne) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "1"));
+    writeFile(s.app.javaw(), "not a program");
+    unsigned long stillThere = 99;
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        drive("wait " + select + " --class #32770");
+        Sleep(2500);
+        stillThere = drive("wait " + select + " --class #32770 --timeout 500").exitCode;
+        drive("key " + select + " --class #32770 enter");
+    };
+    TracedRun run = s.run("", drivenBy(user));
+    EXPECT_EQ(0u, stillThere);
+    EXPECT_EQ(1u, run.exitCode);
+}
+
+// The launcher ends from inside the window check through the normal exit:
+// the debug log is complete, every chunk read before the end in it.
+TEST(Watchdog, EndingAtTheApplicationWindowCompletesTheDebugLog) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "6", true));
+    s.app.configure("output=application line\\n").configure("output_repeat=2000");
+    s.app.configure("window_after_ms=1000").configure("run_ms=8000");
+    TracedRun run = s.run("-Xdebug");
+    EXPECT_EQ(0u, run.exitCode);
+    std::string traced;
+    for (size_t i = run.indexOf("CreateProcess: ") + 1; i < run.lines.size(); ++i) traced += run.lines[i];
+    std::string expected;
+    for (char c : traced) {
+        if (c == '\n') expected += '\r';
+        expected += c;
+    }
+    EXPECT_EQ(2000u * 17, traced.size());
+    EXPECT_EQ(expected, readFile(s.root() + "\\log.txt"));
+}
