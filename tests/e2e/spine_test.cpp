@@ -60,6 +60,7 @@ TEST(Spine, RenamedLauncherInAFolderWithBlanksFindsItsSettingsAndOptionsFile) {
     TracedRun run = s.run("one  two");
     Lines expected = shippedSpine(s.folder(), "Setup Tool.exe", "one  two");
     EXPECT_EQ(expected, firstLines(run, expected.size()));
+    ASSERT_TRUE(waitForStarts(privateRuntime, 1));
     ASSERT_EQ(1u, privateRuntime.applicationStarts().size());
     EXPECT_EQ(s.folder(), privateRuntime.applicationStarts()[0].currentFolder);
 }
@@ -116,6 +117,7 @@ TEST(Spine, WorkingDirectoryIsTakenFromTheLauncherFolderNotTheStartFolder) {
     EXPECT_EQ((Lines{"PROP_WORK_DIR: ..\\data", "Working dir: " + s.folder() + "\\..\\data", "Search for Jre..."}),
               Lines(run.lines.begin() + run.indexOf("PROP_WORK_DIR: "),
                     run.lines.begin() + run.indexOf("PROP_WORK_DIR: ") + 3));
+    ASSERT_TRUE(waitForStarts(privateRuntime, 1));
     ASSERT_EQ(1u, privateRuntime.applicationStarts().size());
     EXPECT_EQ(s.root() + "\\apps\\data", privateRuntime.applicationStarts()[0].currentFolder);
 }
@@ -131,6 +133,7 @@ TEST(Spine, MissingWorkingDirectoryIsReportedAndTheRunGoesOn) {
     EXPECT_EQ("ERROR: Cannot set working dir.", run.lines[at + 1]);
     EXPECT_EQ("Search for Jre...", run.lines[at + 2]);
     EXPECT_EQ(0u, run.exitCode);
+    ASSERT_TRUE(waitForStarts(privateRuntime, 1));
     ASSERT_EQ(1u, privateRuntime.applicationStarts().size());
     EXPECT_EQ(s.root(), privateRuntime.applicationStarts()[0].currentFolder);
 }
@@ -156,5 +159,5 @@ TEST(Spine, DebugLogThatCannotBeWrittenLeavesTheRunUnharmed) {
     TracedRun run = s.run("-Xdebug");
     EXPECT_TRUE(run.has("Application is run with debug flag."));
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ(1u, privateRuntime.applicationStarts().size());
+    EXPECT_TRUE(waitForStarts(privateRuntime, 1));
 }

@@ -25,12 +25,12 @@ inline void require(bool condition, const char* message) {
 }
 
 inline std::uint16_t read16(const Bytes& b, std::size_t at) {
-    require(fits(b, at, 2), "truncated data");
+    require(fits(b, at, 2), "truncated or malformed data");
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
 inline std::uint32_t read32(const Bytes& b, std::size_t at) {
-    require(fits(b, at, 4), "truncated data");
+    require(fits(b, at, 4), "truncated or malformed data");
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
            (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
