@@ -1,6 +1,7 @@
 #include "launcher/switches.h"
 
 #include <string.h>
+#include <utility>
 
 bool removeAllOccurrences(Text& text, const char* switchText, const char* replacement) {
     bool found = false;
@@ -14,7 +15,7 @@ bool removeAllOccurrences(Text& text, const char* switchText, const char* replac
         replaced.append(replacement);
         const size_t resumeAt = skipReplacement ? replaced.length() : 0;
         replaced.append(text.substr(at + switchLength));
-        text = static_cast<Text&&>(replaced);
+        text = std::move(replaced);
         at = text.find(switchText, resumeAt);
     }
     return found;
@@ -27,7 +28,7 @@ LauncherSwitches parseSwitches(const char* commandLine) {
     switches.console = removeAllOccurrences(copy, "-Xconsole", "");
     switches.debug = removeAllOccurrences(copy, "-Xdebug", "");
     switches.help = removeAllOccurrences(copy, "-Xhelp", "");
-    switches.remainingArguments = static_cast<Text&&>(copy);
+    switches.remainingArguments = std::move(copy);
     return switches;
 }
 

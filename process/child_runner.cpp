@@ -1,6 +1,7 @@
 #include "process/child_runner.h"
 
 #include <string.h>
+#include <utility>
 
 #include "launcher/text.h"
 #include "launcher/trace.h"
@@ -79,7 +80,7 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
     HANDLE reader = thread.get();
     {
         LockGuard guard(lock_);
-        readerThread_ = static_cast<ThreadHandle&&>(thread);
+        readerThread_ = std::move(thread);
     }
     ResumeThread(reader);
     return 0;

@@ -1,5 +1,7 @@
 #include "process/java_launch.h"
 
+#include <utility>
+
 #include "launcher/app_output_log.h"
 #include "launcher/trace.h"
 
@@ -32,7 +34,7 @@ int launchApplication(const Text& exePath, const Text& argumentLine, Application
         return -1;
     }
     // From here on the runner belongs to its reader thread.
-    childProcess = static_cast<ProcessHandle&&>(started.process);
+    childProcess = std::move(started.process);
     childProcessId = started.processId;
     logFile.watchWriter(started.readerThread.release());
     return 0;

@@ -153,14 +153,7 @@ TEST(JavaLaunch, DebugLogHoldsEveryChunkReadUpToTheLaunchersEnd) {
     privateRuntime.configure("output=line of application output\\n").configure("output_repeat=5000");
     TracedRun run = s.run("-Xdebug");
     EXPECT_EQ(0u, run.exitCode);
-    std::string traced;
-    for (size_t i = run.indexOf("CreateProcess: ") + 1; i < run.lines.size(); ++i) traced += run.lines[i];
-    std::string expected;
-    for (char c : traced) {
-        if (c == '\n') expected += '\r';
-        expected += c;
-    }
-    EXPECT_EQ(expected, readFile(s.root() + "\\log.txt"));
+    EXPECT_EQ(expectedDebugLog(run), readFile(s.root() + "\\log.txt"));
 }
 
 // The application inherits its three pipe ends and nothing else: a caller

@@ -45,3 +45,16 @@ int TracedRun::indexOf(const std::string& prefix) const {
     }
     return -1;
 }
+
+std::string expectedDebugLog(const TracedRun& run) {
+    std::string log;
+    const int started = run.indexOf("CreateProcess: ");
+    if (started < 0) return log;
+    for (size_t i = started + 1; i < run.lines.size(); ++i) {
+        for (char c : run.lines[i]) {
+            if (c == '\n') log += '\r';
+            log += c;
+        }
+    }
+    return log;
+}

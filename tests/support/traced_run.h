@@ -20,6 +20,11 @@ struct TracedRun {
     int indexOf(const std::string& prefix) const;
 };
 
+// What a debug log must hold after this run: the application's output as
+// the trace shows it (every line after the application's "CreateProcess: "),
+// with each line feed stored as CR LF, as a text-mode file stores it.
+std::string expectedDebugLog(const TracedRun& run);
+
 // `commandLine` is the launcher's whole command line, its own (quoted) path
 // first, exactly as the launcher is to receive it.
 TracedRun runTraced(const std::string& commandLine, const RunOptions& options = RunOptions());
