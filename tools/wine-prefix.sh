@@ -11,7 +11,9 @@ settings_version=2
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
 if [ ! -f "$prefix/system.reg" ]; then
   echo "Creating the Wine prefix $prefix ..."
-  wineboot -i >/dev/null 2>&1 || true
+  # Without Mono and Gecko, which nothing here needs and which Wine would
+  # otherwise offer to download.
+  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
   # wineboot returns before the server has written the registry.
   wineserver -w
 fi
