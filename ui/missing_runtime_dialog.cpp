@@ -185,8 +185,7 @@ void showMissingRuntimeDialog() {
     UINT length = GetSystemDirectoryA(systemFolder, MAX_PATH);
     if (length > 0 && length < MAX_PATH) LoadLibraryA((Text(systemFolder) + "\\RICHED32.DLL").c_str());
 
-    Text version = minimumVersion;
-    Text message = missingRuntimeMessage(jdkOnly != 0, version, JAVA_DOWNLOAD_ADDRESS);
+    Text message = missingRuntimeMessage(jdkOnly != 0, minimumVersion, JAVA_DOWNLOAD_ADDRESS);
     MissingRuntimeDialog dialog("Application Cannot Start", JAVA_DOWNLOAD_ADDRESS, message.c_str(),
                                 MISSING_RUNTIME_DIALOG_HEIGHT);
     dialog.runModal(GetActiveWindow());

@@ -15,16 +15,11 @@
 
 namespace {
 
-const WindowReport* child(const std::vector<WindowReport>& windows, const std::string& className, bool withText) {
-    for (const WindowReport& w : windows) {
-        if (!w.topLevel && w.className == className && (w.text.empty() != withText)) return &w;
-    }
-    return nullptr;
-}
-
 std::string iconOf(const DriverResult& r) {
-    size_t at = r.output.find(" icon=");
-    return at == std::string::npos ? "(none)" : r.output.substr(at + 6, r.output.find_first_of("\r\n ", at + 6) - at - 6);
+    for (const WindowReport& w : r.windows) {
+        if (!w.icon.empty()) return w.icon;
+    }
+    return "(none)";
 }
 
 }  // namespace
@@ -47,14 +42,14 @@ TEST(MessageBoxes, HelpShowsOnlyTheUsageInAnInformationBox) {
     ASSERT_FALSE(box.windows.empty());
     EXPECT_EQ("", box.windows[0].text);  // a blank title bar, not the default title
     EXPECT_NE(std::string::npos, box.output.find(" owner=0x0"));
-    const WindowReport* text = child(box.windows, "Static", true);
+    const WindowReport* text = findChild(box.windows, "Static", true);
     ASSERT_NE(nullptr, text);
     EXPECT_EQ(usageText().c_str(), text->text);
     EXPECT_EQ("Options: \nuse -Xconsole to run java with console window\nuse -Xdebug to get output to log file\n"
               "use -Xhelp to get help about usage.",
               text->text);
     EXPECT_EQ("information", iconOf(box));
-    const WindowReport* ok = child(box.windows, "Button", true);
+    const WindowReport* ok = findChild(box.windows, "Button", true);
     ASSERT_NE(nullptr, ok);
     EXPECT_EQ("OK", ok->text);
 }
@@ -75,7 +70,7 @@ TEST(MessageBoxes, FailedStartShowsAnErrorBox) {
     EXPECT_EQ("", box.windows[0].text);
     EXPECT_NE(std::string::npos, box.output.find(" owner=0x0"));
     EXPECT_EQ("error", iconOf(box));
-    const WindowReport* text = child(box.windows, "Static", true);
+    const WindowReport* text = findChild(box.windows, "Static", true);
     ASSERT_NE(nullptr, text);
     EXPECT_EQ(0, text->text.compare(0, 48, "Error occured while starting the application...\n"));
 }

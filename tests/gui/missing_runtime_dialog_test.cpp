@@ -27,13 +27,6 @@ std::string withCrLf(const std::string& text) {
     return out;
 }
 
-const WindowReport* child(const std::vector<WindowReport>& windows, const std::string& className) {
-    for (const WindowReport& w : windows) {
-        if (!w.topLevel && w.className == className) return &w;
-    }
-    return nullptr;
-}
-
 // Waits until the browser recorder has `count` addresses, at most `ms`.
 std::vector<std::string> waitForAddresses(size_t count, unsigned ms = 8000) {
     for (unsigned waited = 0;; waited += 100) {
@@ -70,7 +63,7 @@ TEST(MissingRuntimeDialog, NamesTheEditionAndTheMinimumVersionInEffect) {
             drive("key " + select + DIALOG + " enter");
         };
         TracedRun run = s.run("", drivenBy(user));
-        const WindowReport* text = child(seen, "RichEdit20A");
+        const WindowReport* text = findChild(seen, "RichEdit20A");
         ASSERT_NE(nullptr, text) << c.edition << " " << c.version;
         EXPECT_EQ(withCrLf("This application cannot start since no appropriate JVM was found.\n"
                            "It is required to have " + std::string(c.edition) + " version " + c.version +
@@ -90,7 +83,7 @@ TEST(MissingRuntimeDialog, IsCentredTopmostWithoutCloseButtonAndShowsPlainCentre
         seen = drive("wait " + select + DIALOG).windows;
         Sleep(300);  // the posted selection change and painting
         seen = drive("wait " + select + DIALOG).windows;
-        if (const WindowReport* text = child(seen, "RichEdit20A")) {
+        if (const WindowReport* text = findChild(seen, "RichEdit20A")) {
             textBackground = screenPixel(text->x + 2, text->y + text->height - 2);
             dialogBackground = screenPixel(seen[0].x + 4, seen[0].y + seen[0].height - 4);
         }
@@ -111,13 +104,13 @@ TEST(MissingRuntimeDialog, IsCentredTopmostWithoutCloseButtonAndShowsPlainCentre
     EXPECT_EQ((work.left + work.right) / 2 - dialog.width / 2, dialog.x);
     EXPECT_EQ((work.top + work.bottom) / 2 - dialog.height / 2, dialog.y);
 
-    const WindowReport* text = child(seen, "RichEdit20A");
+    const WindowReport* text = findChild(seen, "RichEdit20A");
     ASSERT_NE(nullptr, text);
     EXPECT_EQ(static_cast<long>(MESSAGE_CONTROL_ID), text->id);
     const unsigned long textStyle = ES_CENTER | ES_READONLY | ES_MULTILINE | WS_TABSTOP | WS_CHILD | WS_VISIBLE;
     EXPECT_EQ(textStyle, text->style & textStyle);
     EXPECT_EQ(0u, text->style & (WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL));
-    const WindowReport* button = child(seen, "Button");
+    const WindowReport* button = findChild(seen, "Button");
     ASSERT_NE(nullptr, button);
     EXPECT_EQ("OK", button->text);
     EXPECT_EQ(static_cast<long>(IDOK), button->id);
@@ -136,9 +129,9 @@ TEST(MissingRuntimeDialog, ShowsNoSelectionOnceItIsUp) {
     std::function<void(const std::string&)> user = [&](const std::string& select) {
         drive("wait " + select + DIALOG);
         Sleep(300);
-        DriverResult r = drive("wait " + select + DIALOG);
-        size_t at = r.output.find(" selection=");
-        if (at != std::string::npos) selection = r.output.substr(at + 11, r.output.find_first_of("\r\n ", at + 11) - at - 11);
+        if (const WindowReport* text = findChild(drive("wait " + select + DIALOG).windows, "RichEdit20A")) {
+            selection = text->selection;
+        }
         drive("click " + select + DIALOG + " --button OK");
     };
     TracedRun run = s.run("", drivenBy(user));
@@ -207,5 +200,5 @@ TEST(MissingRuntimeDialog, NeverLoadsARichEditLibraryPlantedBesideItOrInTheStart
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_FALSE(fileExists(s.folder() + "\\planted-dll-loaded.txt"));
     EXPECT_FALSE(fileExists(s.root() + "\\planted-dll-loaded.txt"));
-    EXPECT_NE(nullptr, child(seen, "RichEdit20A"));
+    EXPECT_NE(nullptr, findChild(seen, "RichEdit20A"));
 }

@@ -59,13 +59,6 @@ struct SplashScenario : Scenario {
     explicit SplashScenario(const LauncherSpec& spec) : app(folder() + "\\jre") { useLauncher(spec); }
 };
 
-const WindowReport* windowOfClass(const std::vector<WindowReport>& windows, const std::string& className) {
-    for (const WindowReport& w : windows) {
-        if (w.className == className) return &w;
-    }
-    return nullptr;
-}
-
 // Runs the launcher and reports its splash window as first seen.
 TracedRun runShowingSplash(const Scenario& s, std::vector<WindowReport>& splash, RunOptions options = RunOptions(),
                            const std::string& screenshot = "") {
@@ -118,7 +111,7 @@ TEST(Splash, CompletePictureFilesAreShownCentredInABorderlessPopUp) {
         s.app.configure("run_ms=4000");
         std::vector<WindowReport> seen;
         TracedRun run = runShowingSplash(s, seen, RunOptions(), "splash-" + c.name);
-        const WindowReport* splash = windowOfClass(seen, "Static");
+        const WindowReport* splash = findReported(seen, "Static");
         ASSERT_NE(nullptr, splash) << c.name;
         EXPECT_EQ(static_cast<unsigned long>(WS_POPUP | WS_VISIBLE), splash->style & (WS_POPUP | WS_VISIBLE)) << c.name;
         EXPECT_EQ(static_cast<unsigned long>(SS_BITMAP), splash->style & SS_TYPEMASK) << c.name;
@@ -140,7 +133,7 @@ TEST(Splash, PictureWiderThanTheScreenOverhangsBothEdges) {
     s.app.configure("run_ms=3000");
     std::vector<WindowReport> seen;
     runShowingSplash(s, seen);
-    const WindowReport* splash = windowOfClass(seen, "Static");
+    const WindowReport* splash = findReported(seen, "Static");
     ASSERT_NE(nullptr, splash);
     EXPECT_EQ(1100, splash->width);
     EXPECT_EQ(-38, splash->x);  // (1024 - 1100) / 2
@@ -154,7 +147,7 @@ TEST(Splash, StartedMinimisedTheSplashIsMinimisedToo) {
     options.showCommand = SW_SHOWMINNOACTIVE;
     std::vector<WindowReport> seen;
     runShowingSplash(s, seen, options);
-    const WindowReport* splash = windowOfClass(seen, "Static");
+    const WindowReport* splash = findReported(seen, "Static");
     ASSERT_NE(nullptr, splash);
     EXPECT_NE(0u, splash->style & WS_MINIMIZE);
 }

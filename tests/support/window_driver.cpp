@@ -48,9 +48,25 @@ std::vector<WindowReport> parseWindowReport(const std::string& output) {
         w.width = atoi(field(line, "width").c_str());
         w.height = atoi(field(line, "height").c_str());
         w.id = atol(field(line, w.topLevel ? "pid" : "id").c_str());
+        w.icon = field(line, "icon");
+        w.selection = field(line, "selection");
         windows.push_back(w);
     }
     return windows;
+}
+
+const WindowReport* findReported(const std::vector<WindowReport>& windows, const std::string& className) {
+    for (const WindowReport& w : windows) {
+        if (w.className == className) return &w;
+    }
+    return nullptr;
+}
+
+const WindowReport* findChild(const std::vector<WindowReport>& windows, const std::string& className, bool withText) {
+    for (const WindowReport& w : windows) {
+        if (!w.topLevel && w.className == className && (!withText || !w.text.empty())) return &w;
+    }
+    return nullptr;
 }
 
 DriverResult drive(const std::string& arguments) {

@@ -16,7 +16,15 @@ struct WindowReport {
     unsigned long extendedStyle = 0;
     int x = 0, y = 0, width = 0, height = 0;
     long id = 0;  // the process id of a top-level window, the control id of a child
+    std::string icon;       // the system icon a static control shows: "error", "information", ...
+    std::string selection;  // of a text control: "START,END"
 };
+
+// The first reported window of the class (top-level or child).
+const WindowReport* findReported(const std::vector<WindowReport>& windows, const std::string& className);
+// The first child of the class; with `withText`, the first with a text.
+const WindowReport* findChild(const std::vector<WindowReport>& windows, const std::string& className,
+                              bool withText = false);
 
 struct DriverResult {
     unsigned long exitCode = 0;
