@@ -13,12 +13,14 @@ runs=${RUNS:-15}
 "$top/tools/setup.sh"
 "$top/tools/build.sh" >/dev/null
 . "$top/tools/wine-session.sh"
-start_wine_session "$top/build"
+run_build=$(wine_build_dir "$top")
+start_wine_session "$run_build"
 
-work="$top/build/bench"
+work="$run_build/bench"
 rm -rf "$work"
 mkdir -p "$work/app/jre/bin" "$work/old/bin" "$work/good/bin"
-bin="$top/build/bin"
+bin="$run_build/bin"
+image="$top/build/bin/launcher.exe"  # the product, for its size
 cp "$bin/launcher.exe" "$bin/tracecap.exe" "$work/"
 cp "$bin/launcher.exe" "$work/app/"
 for exe in java.exe javaw.exe; do
@@ -62,7 +64,7 @@ measure() {  # measure DIR FIRST LAST [JAVA_HOME]
 
 startup=$(measure "$work/app" "Launcher executed" "CreateProcess: ")
 search=$(measure "$work/reg" "Search for Jre..." "Jre path: " "$(win "$work/good")")
-size=$(stat -c %s "$bin/launcher.exe")
+size=$(stat -c %s "$image")
 
 for root in HKLM HKCU; do wine reg delete "$root\\SOFTWARE\\JavaSoft" /f >/dev/null 2>&1 || true; done
 

@@ -13,17 +13,20 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 "$top/tools/build.sh"
 . "$top/tools/wine-session.sh"
-start_wine_session "$top/build"
+run_build=$(wine_build_dir "$top")
+[ "$run_build" = "$top/build" ] ||
+  echo "NOTE: this machine cannot run 32-bit Wine; the demonstration runs the 64-bit build of the same sources."
+start_wine_session "$run_build"
 
-demo="$top/build/demo"
+demo="$run_build/demo"
 app="$demo/Marblewright"
 rm -rf "$demo"
 mkdir -p "$app/jre/bin"
-cp "$top/build/bin/launcher.exe" "$app/launcher.exe"
-cp "$top/build/bin/java_standin.exe" "$app/jre/bin/javaw.exe"
-cp "$top/build/bin/java_standin.exe" "$app/jre/bin/java.exe"
+cp "$run_build/bin/launcher.exe" "$app/launcher.exe"
+cp "$run_build/bin/java_standin.exe" "$app/jre/bin/javaw.exe"
+cp "$run_build/bin/java_standin.exe" "$app/jre/bin/java.exe"
 printf 'PK\003\004 (a placeholder for the application jar)' >"$app/marblewright.jar"
-cp "$top/build/bin/tracecap.exe" "$demo/tracecap.exe"
+cp "$run_build/bin/tracecap.exe" "$demo/tracecap.exe"
 windows_app=$(winepath -w "$app" 2>/dev/null)
 
 # traced EXE: runs the launcher under tracecap, prints the trace and exit code.

@@ -10,6 +10,8 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 "$top/tools/build.sh"
+. "$top/tools/wine-session.sh"
+run_build=$(wine_build_dir "$top")
 
 echo "== Host tests (configurator) =="
 set +e
@@ -17,11 +19,16 @@ set +e
 host_status=$?
 set -e
 
-. "$top/tools/wine-session.sh"
-start_wine_session "$top/build"
+if [ "$run_build" != "$top/build" ]; then
+  echo "NOTE: this machine cannot run 32-bit Wine (its kernel refuses 32-bit programs);"
+  echo "      the Windows tests below run the 64-bit build of the same sources"
+  echo "      ($run_build) in a 64-bit prefix."
+fi
 
-echo "== Windows tests under Wine =="
-cd "$top/build"
+start_wine_session "$run_build"
+
+echo "== Windows tests under Wine ($WINEARCH) =="
+cd "$run_build"
 rm -rf test-screenshots
 set +e
 ctest --output-on-failure --timeout 180 "$@"
@@ -32,12 +39,12 @@ if [ -d test-screenshots ]; then
   for shot in test-screenshots/*.bmp; do
     [ -e "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
   done
-  echo "Screenshots of the windows: $top/build/test-screenshots"
+  echo "Screenshots of the windows: $run_build/test-screenshots"
 fi
 echo
 echo "== Summary =="
 [ "$host_status" = 0 ] && echo "Host tests: passed." || echo "Host tests: FAILED (ctest exit code $host_status)."
-[ "$wine_status" = 0 ] && echo "Windows tests under Wine: passed." || echo "Windows tests under Wine: FAILED (ctest exit code $wine_status)."
+[ "$wine_status" = 0 ] && echo "Windows tests under Wine ($WINEARCH): passed." || echo "Windows tests under Wine: FAILED (ctest exit code $wine_status)."
 if [ "$host_status" = 0 ] && [ "$wine_status" = 0 ]; then
   echo "All tests passed."
   exit 0

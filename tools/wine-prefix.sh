@@ -1,22 +1,27 @@
 #!/bin/sh
-# Creates the private 32-bit Wine prefix once (about 10 s) and applies the
+# Creates the build tree's private Wine prefix (BUILD_DIR/wineprefix) once,
+# about 10 s, with the architecture of the tree's programs, and applies the
 # test bed's settings to it; later calls find it ready and return at once.
 set -eu
-prefix=$(cd "$1" 2>/dev/null && pwd || echo "$1")
+build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-arch.sh"
+prefix="$build/wineprefix"
 # Raise when the settings below change, so existing prefixes get them.
 settings_version=2
 [ "$(cat "$prefix/.ready" 2>/dev/null)" = "$settings_version" ] && exit 0
 
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
+use_wine_for "$build"
+export WINEPREFIX="$prefix" WINEDEBUG=-all
 if [ ! -f "$prefix/system.reg" ]; then
-  echo "Creating the Wine prefix $prefix ..."
+  echo "Creating the $WINEARCH Wine prefix $prefix ..."
   # Without Mono and Gecko, which nothing here needs and which Wine would
   # otherwise offer to download.
   WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
   # wineboot returns before the server has written the registry.
   wineserver -w
 fi
+[ -f "$prefix/system.reg" ] || { echo "Wine could not create $prefix" >&2; exit 1; }
 cat >"$prefix/settings.reg" <<REG
 REGEDIT4
 

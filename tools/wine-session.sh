@@ -2,14 +2,18 @@
 # whole run. Wine fixes the display with the first program of a server
 # session, and a persistent server keeps every later start fast.
 #
-#   start_wine_session BUILD_DIR   sets WINEPREFIX and DISPLAY; stops both
-#                                  again when the calling script exits.
+#   start_wine_session BUILD_DIR   sets WINEPREFIX, WINEARCH and DISPLAY;
+#                                  stops both again when the calling
+#                                  script exits.
+
+# The caller sets $top, the repository's folder.
+. "$top/tools/wine-arch.sh"
 
 start_wine_session() {
   WINEPREFIX="$1/wineprefix"
-  WINEARCH=win32
   WINEDEBUG=-all
-  export WINEPREFIX WINEARCH WINEDEBUG
+  export WINEPREFIX WINEDEBUG
+  use_wine_for "$1"
 
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true

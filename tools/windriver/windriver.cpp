@@ -189,7 +189,8 @@ std::string describe(HWND w, const char* kind) {
     char extra[64];
     const std::string className = classOf(w);
     if (kind[0] == 'w') {
-        snprintf(extra, sizeof extra, " owner=0x%lX", reinterpret_cast<unsigned long>(GetWindow(w, GW_OWNER)));
+        snprintf(extra, sizeof extra, " owner=0x%lX",
+                 static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(GetWindow(w, GW_OWNER))));
         line += extra;
     } else if (className == "Static" && (GetWindowLongA(w, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         line += std::string(" icon=") + iconName(w);
