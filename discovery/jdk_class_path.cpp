@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "discovery/runtime_search.h"
-#include "launcher/handle.h"
-#include "launcher/trace.h"
+#include "base/handle.h"
+#include "base/trace.h"
 
 void appendLibraryEntry(Text& list, const Text& home, const char* fileName) {
     if (!list.empty()) list += ';';

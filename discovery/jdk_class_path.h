@@ -2,7 +2,7 @@
 // JDK-only launch.
 #pragma once
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 // Appends one quoted entry, home + "\lib\" + name, with a ";" before it
 // unless the list is empty.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "launcher/handle.h"
+#include "base/handle.h"
 
 namespace {
 

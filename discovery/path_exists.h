@@ -1,7 +1,7 @@
 // Whether a path names an existing file or folder.
 #pragma once
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 // False for wildcards, a bare drive ("C:"), an empty path and a folder path
 // with a trailing backslash (other than a root); true when a listing of the

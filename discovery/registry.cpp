@@ -3,9 +3,9 @@
 #include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
 #include "discovery/version_probe.h"
-#include "launcher/handle.h"
-#include "launcher/state.h"
-#include "launcher/trace.h"
+#include "base/handle.h"
+#include "base/state.h"
+#include "base/trace.h"
 
 const char* const JRE_KEY = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 const char* const JDK_KEY = "SOFTWARE\\JavaSoft\\Java Development Kit";

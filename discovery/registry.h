@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 extern const char* const JRE_KEY;  // "SOFTWARE\JavaSoft\Java Runtime Environment"
 extern const char* const JDK_KEY;  // "SOFTWARE\JavaSoft\Java Development Kit"

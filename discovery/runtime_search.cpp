@@ -5,9 +5,9 @@
 #include "discovery/path_exists.h"
 #include "discovery/registry.h"
 #include "discovery/version_probe.h"
-#include "launcher/settings.h"
-#include "launcher/state.h"
-#include "launcher/trace.h"
+#include "base/settings.h"
+#include "base/state.h"
+#include "base/trace.h"
 
 Text runtimeHome;
 

@@ -3,7 +3,7 @@
 // executable name in the current directory.
 #pragma once
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 // The home folder of the accepted runtime; read by the JDK class path.
 extern Text runtimeHome;

@@ -1,6 +1,6 @@
 #include "discovery/version_probe.h"
 
-#include "launcher/trace.h"
+#include "base/trace.h"
 
 namespace {
 
@@ -19,8 +19,6 @@ unsigned characterCode(const unsigned char*& s) {
 }
 
 }  // namespace
-
-Text minimumVersion("1.3");
 
 CapturingRunner::CapturingRunner()
     : ChildProcessRunner(ModeKeepAfterEnd), outputEnded_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {

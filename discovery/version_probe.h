@@ -4,11 +4,9 @@
 
 #include <windows.h>
 
-#include "launcher/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "process/child_runner.h"
-
-// PROP_MIN_VERSION, or "1.3"; set by the runtime search before anything else.
-extern Text minimumVersion;
 
 // Keeps what the child prints. The owner may copy the text at any time,
 // also while the reader thread still appends to it.

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand);
 

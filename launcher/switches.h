@@ -3,7 +3,7 @@
 // in the text: quotes and argument boundaries play no part.
 #pragma once
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 struct LauncherSwitches {
     bool help = false;     // "-Xhelp"

@@ -3,9 +3,9 @@
 #include <string.h>
 #include <windows.h>
 
-#include "launcher/handle.h"
-#include "launcher/settings.h"
-#include "launcher/trace.h"
+#include "base/handle.h"
+#include "base/settings.h"
+#include "base/trace.h"
 
 namespace {
 

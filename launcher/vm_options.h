@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 // Longest line taken from the file; a longer one ends the reading.
 const size_t VM_OPTIONS_LINE_MAX = 4095;

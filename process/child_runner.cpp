@@ -3,8 +3,8 @@
 #include <string.h>
 #include <utility>
 
-#include "launcher/text.h"
-#include "launcher/trace.h"
+#include "base/text.h"
+#include "base/trace.h"
 
 namespace {
 

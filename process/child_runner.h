@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "launcher/handle.h"
+#include "base/handle.h"
 
 enum RunnerMode : unsigned {
     ModeInteractive = 4,   // run() while a child runs sends the text as an input line

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "launcher/app_output_log.h"
-#include "launcher/trace.h"
+#include "base/app_output_log.h"
+#include "base/trace.h"
 
 ProcessHandle childProcess;
 DWORD childProcessId = 0;

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "launcher/handle.h"
-#include "launcher/text.h"
+#include "base/handle.h"
+#include "base/text.h"
 #include "process/child_runner.h"
 
 // The runner of the application: its output goes to logApplicationOutput,

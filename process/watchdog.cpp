@@ -2,9 +2,8 @@
 
 #include <stdlib.h>
 
-#include "launcher/state.h"
+#include "base/state.h"
 #include "process/java_launch.h"
-#include "ui/splash.h"
 
 DWORD childExitCode = 0;
 

@@ -5,9 +5,8 @@
 #include <richedit.h>
 #include <shellapi.h>
 
-#include "discovery/version_probe.h"
-#include "launcher/handle.h"
-#include "launcher/state.h"
+#include "base/handle.h"
+#include "base/state.h"
 #include "ui/dialog_template.h"
 
 const char* const JAVA_DOWNLOAD_ADDRESS = "https://www.java.com/download/";

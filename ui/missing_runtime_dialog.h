@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 extern const char* const JAVA_DOWNLOAD_ADDRESS;
 

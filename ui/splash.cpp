@@ -3,12 +3,10 @@
 #include <ole2.h>
 #include <olectl.h>
 
-#include "launcher/handle.h"
-#include "launcher/settings.h"
-#include "launcher/state.h"
+#include "base/handle.h"
+#include "base/settings.h"
+#include "base/state.h"
 #include "ui/message_boxes.h"
-
-HWND splashWindow = nullptr;
 
 namespace {
 

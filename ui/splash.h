@@ -9,8 +9,6 @@
 
 const int SPLASH_RESOURCE_ID = 104;
 
-extern HWND splashWindow;
-
 struct SplashPosition {
     int x;
     int y;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "java_home.h"
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "process_run.h"
 #include "scenario.h"
 #include "test_paths.h"

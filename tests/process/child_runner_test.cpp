@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "java_home.h"
-#include "launcher/handle.h"
+#include "base/handle.h"
 #include "process/child_runner.h"
 #include "temp_folder.h"
 #include "trace_capture.h"

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "launcher/trace.h"
+#include "base/trace.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 enum LaunchSetting {
     PROP_SPLASH = 96,           // flag

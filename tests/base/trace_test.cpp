@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "launcher/trace.h"
+#include "base/trace.h"
 #include "trace_capture.h"
 #include "trace_escape.h"
 

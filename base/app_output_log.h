@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "launcher/handle.h"
+#include "base/handle.h"
 
 class LogFile {
 public:

@@ -8,7 +8,7 @@
 // called from any thread. Tests swap the sink to capture the lines.
 #pragma once
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 using TraceSink = void (*)(const char* line);
 

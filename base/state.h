@@ -1,11 +1,13 @@
-// Process-wide state of a launcher run, shared by the main flow, the splash
-// and the start-up watchdog. Everything here is touched on the main thread
-// only, except debugMode, which is set before any reader thread exists.
+// Process-wide state of a launcher run, shared by the main flow and the
+// subsystems below it: the runtime search, the splash, the start-up
+// watchdog and the missing-runtime dialog. Everything here is touched on
+// the main thread only, except debugMode, which is set before any reader
+// thread exists.
 #pragma once
 
 #include <windows.h>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 extern int splashActive;       // the splash is shown and its countdown runs
 extern int splashSecondsLeft;  // whole seconds of countdown left
@@ -14,3 +16,5 @@ extern int waitForWindow;      // end the wait once the application shows a wind
 extern int jdkOnly;            // accept only a development kit
 extern bool debugMode;         // copy the application's output to log.txt
 extern Text javaExeName;       // "javaw.exe", or "java.exe" for a console run
+extern Text minimumVersion;    // PROP_MIN_VERSION, or "1.3"; set by the runtime search
+extern HWND splashWindow;      // the splash picture's window, which also carries the watchdog's timer

@@ -1,7 +1,7 @@
-#include "launcher/app_output_log.h"
+#include "base/app_output_log.h"
 
-#include "launcher/state.h"
-#include "launcher/trace.h"
+#include "base/state.h"
+#include "base/trace.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "launcher/text.h"
+#include "base/text.h"
 
 TEST(Text, GrowsAcrossManyAppendsAndStaysTerminated) {
     Text t;

@@ -1,4 +1,4 @@
-#include "launcher/trace.h"
+#include "base/trace.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "launcher/state.h"
+#include "base/state.h"
 
 int splashActive = 1;
 int splashSecondsLeft = 3;
@@ -7,3 +7,5 @@ int waitForWindow = 0;
 int jdkOnly = 0;
 bool debugMode = false;
 Text javaExeName("javaw.exe");
+Text minimumVersion("1.3");
+HWND splashWindow = nullptr;

@@ -1,12 +1,11 @@
-// Settings read from this test program's own string table (unit_tests.rc),
+// Settings read from this test program's own string table (support/test_settings.rc),
 // the way the launcher reads its own.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
-#include "launcher/settings.h"
-#include "launcher/switches.h"
+#include "base/settings.h"
 
 TEST(LaunchSettings, FlagIsOnForAnyTextAndOffWhenAbsentOrEmpty) {
     EXPECT_EQ(1, isSettingPresent(PROP_SPLASH));           // "0"
@@ -49,5 +48,5 @@ TEST(LaunchSettings, LauncherPathEndsAtItsLastBackslash) {
     ASSERT_GT(at, 0);
     EXPECT_EQ('\\', path[at]);
     EXPECT_EQ(nullptr, strchr(path + at + 1, '\\'));
-    EXPECT_STREQ("unit_tests.exe", path + at + 1);
+    EXPECT_STREQ("base_tests.exe", path + at + 1);
 }
