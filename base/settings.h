@@ -1,5 +1,5 @@
 // Launch settings: what the launcher does for one application is held in its
-// own string table (strings 96 to 105, language 1033), not in code. Every
+// own string table (strings 96 to 111, language 1033), not in code. Every
 // read loads the string again; nothing is cached.
 #pragma once
 
@@ -18,6 +18,12 @@ enum LaunchSetting {
     PROP_WORK_DIR = 103,        // text, relative to the launcher's folder
     PROP_MIN_VERSION = 104,     // text
     PROP_SEARCH_JDK_ONLY = 105, // flag
+    // Beyond the original catalogue; each is off when absent, and the
+    // launcher then behaves exactly as without it.
+    PROP_MODERN_SEARCH = 106,   // flag: the modern runtime search
+    PROP_MAX_VERSION = 107,     // text: highest acceptable version (modern search)
+    PROP_RUNTIME_BITS = 108,    // text: "64" or "32" (modern search)
+    PROP_WAIT_FOR_EXIT = 109,   // flag: wait for the application and end with its exit code
 };
 
 // The setting as text; empty when the string is absent or empty.

@@ -14,6 +14,10 @@ const std::vector<SettingInfo>& launchSettings() {
         {"PROP_WORK_DIR", 103, SettingKind::Text},
         {"PROP_MIN_VERSION", 104, SettingKind::Text},
         {"PROP_SEARCH_JDK_ONLY", 105, SettingKind::Flag},
+        {"PROP_MODERN_SEARCH", 106, SettingKind::Flag},
+        {"PROP_MAX_VERSION", 107, SettingKind::Text},
+        {"PROP_RUNTIME_BITS", 108, SettingKind::Text},
+        {"PROP_WAIT_FOR_EXIT", 109, SettingKind::Flag},
     };
     return settings;
 }

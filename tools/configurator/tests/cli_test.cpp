@@ -56,6 +56,10 @@ TEST(LauncherConfig, ShowListsTheShippedSettingsPictureIconAndVersion) {
     EXPECT_NE(std::string::npos, r.output.find("101  PROP_START_JAR"));
     EXPECT_NE(std::string::npos, r.output.find("\"marblewright.jar\""));
     EXPECT_NE(std::string::npos, r.output.find("PROP_SPLASH             flag     (absent)  -> off"));
+    for (const char* added : {"106  PROP_MODERN_SEARCH      flag     (absent)", "107  PROP_MAX_VERSION        text     (absent)",
+                              "108  PROP_RUNTIME_BITS       text     (absent)", "109  PROP_WAIT_FOR_EXIT      flag     (absent)"}) {
+        EXPECT_NE(std::string::npos, r.output.find(added)) << added << "\n" << r.output;
+    }
     EXPECT_NE(std::string::npos, r.output.find("Splash picture (RT_BITMAP 104): none"));
     EXPECT_NE(std::string::npos, r.output.find("Icon: 2 images: 16x16 32-bit, 32x32 32-bit"));
     EXPECT_NE(std::string::npos, r.output.find("ProductName: Marblewright"));
