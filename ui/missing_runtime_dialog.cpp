@@ -7,6 +7,7 @@
 
 #include "base/handle.h"
 #include "base/state.h"
+#include "base/system_library.h"
 #include "ui/dialog_template.h"
 
 const char* const JAVA_DOWNLOAD_ADDRESS = "https://www.java.com/download/";
@@ -57,6 +58,12 @@ private:
 };
 
 DialogRegistrations registrations;
+
+// A failure to open it is not reported: the user can click again.
+void openAddress(const char* address) {
+    auto shellExecute = systemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (shellExecute) shellExecute(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 int edgeWithin(int referenceLow, int referenceHigh, int workLow, int workHigh, int size) {
     int low = (referenceLow + referenceHigh) / 2 - size / 2;
@@ -140,7 +147,7 @@ INT_PTR MissingRuntimeDialog::handleMessage(UINT message, WPARAM wParam, LPARAM 
         const ENLINK* link = reinterpret_cast<const ENLINK*>(lParam);
         // Open on the press only: a click also sends the release.
         if (link->nmhdr.code == EN_LINK && link->msg == WM_LBUTTONDOWN) {
-            ShellExecuteA(nullptr, "open", linkAddress_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            openAddress(linkAddress_.c_str());
         }
         SetWindowLongPtrA(window_, DWLP_MSGRESULT, 0);
         return TRUE;
@@ -175,14 +182,18 @@ void MissingRuntimeDialog::centre() {
     SetWindowPos(window_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The set-up calls' results are not used: a dialog without them still
+// shows, or fails to and the launcher ends as it would after it.
 void showMissingRuntimeDialog() {
-    CoInitialize(nullptr);
-    InitCommonControls();
-    // From the system folder only: a file of that name beside the launcher or
-    // in the current directory must never be loaded in its place.
-    char systemFolder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(systemFolder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) LoadLibraryA((Text(systemFolder) + "\\RICHED32.DLL").c_str());
+    if (auto coInitialize = systemFunction<decltype(&CoInitialize)>("ole32.dll", "CoInitialize")) {
+        coInitialize(nullptr);
+    }
+    if (auto initCommonControls = systemFunction<decltype(&InitCommonControls)>("comctl32.dll", "InitCommonControls")) {
+        initCommonControls();
+    }
+    // The text control's window class; a file of that name beside the
+    // launcher or in the current directory must never be loaded instead.
+    loadSystemLibrary("RICHED32.DLL");
 
     Text message = missingRuntimeMessage(jdkOnly != 0, minimumVersion, JAVA_DOWNLOAD_ADDRESS);
     MissingRuntimeDialog dialog("Application Cannot Start", JAVA_DOWNLOAD_ADDRESS, message.c_str(),

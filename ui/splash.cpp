@@ -4,6 +4,7 @@
 #include <olectl.h>
 
 #include "base/handle.h"
+#include "base/system_library.h"
 #include "base/settings.h"
 #include "base/state.h"
 #include "ui/message_boxes.h"
@@ -16,11 +17,14 @@ ComPointer<IPicture> splashPicture;
 // {7BF80980-BF32-101A-8BBB-00AA00300CAB}
 const IID PICTURE_INTERFACE = {0x7BF80980, 0xBF32, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
 
+// A picture loader that cannot be had fails like a picture it cannot read.
 bool loadPicture() {
     ComPointer<IStream> stream(openSplashStream());
     if (!stream) return false;
+    auto oleLoadPicture = systemFunction<decltype(&OleLoadPicture)>("oleaut32.dll", "OleLoadPicture");
+    if (!oleLoadPicture) return false;
     IPicture* picture = nullptr;
-    if (OleLoadPicture(stream.get(), 0, TRUE, PICTURE_INTERFACE, reinterpret_cast<void**>(&picture)) != S_OK) {
+    if (oleLoadPicture(stream.get(), 0, TRUE, PICTURE_INTERFACE, reinterpret_cast<void**>(&picture)) != S_OK) {
         return false;
     }
     splashPicture.reset(picture);
@@ -67,8 +71,9 @@ bool showSplashScreen(HINSTANCE, int showCommand) {
 }
 
 IStream* openSplashStream() {
+    auto createStream = systemFunction<decltype(&CreateStreamOnHGlobal)>("ole32.dll", "CreateStreamOnHGlobal");
     IStream* stream = nullptr;
-    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return nullptr;
+    if (!createStream || createStream(nullptr, TRUE, &stream) != S_OK) return nullptr;
     HMODULE image = GetModuleHandleA(nullptr);
     HRSRC resource = FindResourceA(image, MAKEINTRESOURCEA(SPLASH_RESOURCE_ID), RT_BITMAP);
     // A missing resource leaves the stream empty; the picture load then fails.

@@ -56,7 +56,33 @@ LauncherSpec splashSpec(const std::string& picture, const char* timeout = "2", b
 
 struct SplashScenario : Scenario {
     JavaHome app;
-    explicit SplashScenario(const LauncherSpec& spec) : app(folder() + "\\jre") { useLauncher(spec); }
+    explicit SplashScenario(const LauncherSpec& spec, const std::string& exeName = "launcher.exe")
+        : Scenario("app", exeName), app(folder() + "\\jre") {
+        useLauncher(spec);
+    }
+};
+
+// Under Wine, a system DLL can be made impossible to load for one program,
+// by its file name, so that the launcher's handling of it can be seen.
+bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+class DisabledLibrary {
+public:
+    DisabledLibrary(const std::string& exeName, const char* library)
+        : key_("Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides") {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS) {
+            RegSetValueExA(key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);  // empty: disabled
+            RegCloseKey(key);
+        }
+    }
+    ~DisabledLibrary() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+    DisabledLibrary(const DisabledLibrary&) = delete;
+    DisabledLibrary& operator=(const DisabledLibrary&) = delete;
+
+private:
+    std::string key_;
 };
 
 // Runs the launcher and reports its splash window as first seen.
@@ -156,16 +182,23 @@ TEST(Splash, PictureThatCannotBeLoadedStopsTheRunBeforeTheLaunch) {
     struct Case {
         const char* name;
         std::optional<std::string> picture;
+        const char* disabledLibraries;  // a system DLL that cannot be loaded
     };
     const Case cases[] = {
-        {"bitmap without its file header", bitmap(400, 300, false)},
-        {"bytes of no picture format", std::string(5000, '\x5A')},
-        {"no resource 104", std::nullopt},
+        {"bitmap without its file header", bitmap(400, 300, false), nullptr},
+        {"bytes of no picture format", std::string(5000, '\x5A'), nullptr},
+        {"no resource 104", std::nullopt, nullptr},
+        {"no picture loader", testData("splash-400x300.gif"), "oleaut32"},
+        {"no memory stream", testData("splash-400x300.gif"), "ole32"},
     };
     for (const Case& c : cases) {
+        if (c.disabledLibraries && !underWine()) continue;
         LauncherSpec spec = splashSpec("");
         spec.splash = c.picture;
-        SplashScenario s(spec);
+        const std::string exeName = c.disabledLibraries ? std::string("no-") + c.disabledLibraries + ".exe" : "launcher.exe";
+        SplashScenario s(spec, exeName);
+        std::optional<DisabledLibrary> disabled;
+        if (c.disabledLibraries) disabled.emplace(exeName, c.disabledLibraries);
         DriverResult box;
         std::function<void(const std::string&)> user = [&](const std::string& select) {
             box = drive("wait " + select + " --class #32770");
