@@ -11,6 +11,7 @@
 namespace {
 
 const std::size_t CONFIG_FILE_MAX = 16 * 1024 * 1024;
+const std::string UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 std::string trim(const std::string& s) {
     const char* blanks = " \t\r";
@@ -65,14 +66,17 @@ std::string versionStringName(const std::string& key) {
 void readConfigFile(const std::string& path, Changes& changes) {
     const Bytes bytes = readWholeFile(path, "configuration file");
     require(bytes.size() <= CONFIG_FILE_MAX, "the configuration file is too large");
-    const std::string text(bytes.begin(), bytes.end());
+    std::string text(bytes.begin(), bytes.end());
+    // Notepad and PowerShell begin UTF-8 files with a byte-order mark.
+    if (text.compare(0, UTF8_BYTE_ORDER_MARK.size(), UTF8_BYTE_ORDER_MARK) == 0) text.erase(0, UTF8_BYTE_ORDER_MARK.size());
     const std::string folder = folderOf(path);
     std::size_t start = 0;
     for (int lineNumber = 1; start < text.size(); ++lineNumber) {
-        std::size_t end = text.find('\n', start);
+        // A line ends at CR LF, LF or a lone CR alike.
+        std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
         const std::string line = trim(text.substr(start, end - start));
-        start = end + 1;
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         if (line.empty() || line[0] == '#') continue;
         const std::string where = path + ", line " + std::to_string(lineNumber) + ": ";
         const std::size_t eq = line.find('=');

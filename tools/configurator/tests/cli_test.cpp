@@ -166,3 +166,29 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
     // No partial file is left beside the output.
     EXPECT_EQ(0, std::system(("test -z \"$(ls '" + f.path + "' | grep partial)\"").c_str()));
 }
+
+// Editors write UTF-8 with a byte-order mark, and lines ended by CR LF, LF
+// or CR: every form configures the same launcher.
+TEST(LauncherConfig, ByteOrderMarkAndAnyLineEndsConfigureTheSameLauncher) {
+    Folder f;
+    const std::string lines[] = {"# \xC3\xA9" "dition", "PROP_START_JAR = caf\xC3\xA9.jar", "PROP_MIN_VERSION = 1.8",
+                                 "", "product-name = Caf\xC3\xA9"};
+    auto configured = [&](const std::string& name, const std::string& start, const std::string& lineEnd) {
+        std::string text = start;
+        for (const std::string& line : lines) text += line + lineEnd;
+        writeFileBytes(f / (name + ".conf"), Bytes(text.begin(), text.end()));
+        CliRun r = runCli("configure " + quoted(LAUNCHER_IMAGE) + " " + quoted(f / (name + ".exe")) + " --config " +
+                          quoted(f / (name + ".conf")));
+        EXPECT_EQ(0, r.exitCode) << name << ": " << r.output;
+        return readFileBytes(f / (name + ".exe"));
+    };
+    const Bytes reference = configured("lf", "", "\n");
+    LauncherResources launcher(reference);
+    EXPECT_EQ("caf\xC3\xA9.jar", launcher.string(101).value_or("?"));
+    EXPECT_EQ("1.8", launcher.string(104).value_or("?"));
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(reference, configured("crlf", "", "\r\n"));
+    EXPECT_EQ(reference, configured("cr", "", "\r"));
+    EXPECT_EQ(reference, configured("bom-crlf", bom, "\r\n"));
+    EXPECT_EQ(reference, configured("bom-cr", bom, "\r"));
+}
