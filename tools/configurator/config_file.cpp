@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "icon_file.h"
+#include "manifest.h"
 #include "picture_check.h"
 #include "string_table.h"
 #include "version_info.h"
@@ -53,6 +54,12 @@ Bytes readWholeFile(const std::string& path, const char* what) {
     return bytes;
 }
 
+std::optional<bool> parseOnOff(const std::string& value) {
+    if (value == "on") return true;
+    if (value == "off") return false;
+    return std::nullopt;
+}
+
 std::string versionStringName(const std::string& key) {
     if (key == "file-description") return "FileDescription";
     if (key == "product-name") return "ProductName";
@@ -93,6 +100,9 @@ void readConfigFile(const std::string& path, Changes& changes) {
             changes.fileVersion = value;
         } else if (key == "product-version") {
             changes.productVersion = value;
+        } else if (key == "unicode") {
+            changes.unicode = parseOnOff(value);
+            if (!changes.unicode) throw FormatError(where + "unicode takes on or off");
         } else if (!versionStringName(key).empty()) {
             changes.versionStrings.emplace_back(versionStringName(key), value);
         } else {
@@ -137,4 +147,5 @@ void applyChanges(LauncherResources& launcher, const Changes& changes) {
     if (changes.fileVersion || changes.productVersion || !changes.versionStrings.empty()) {
         writeVersionInfo(launcher.tree(), version);
     }
+    if (changes.unicode) setUnicodeMode(launcher.tree(), *changes.unicode);
 }

@@ -192,3 +192,25 @@ TEST(LauncherConfig, ByteOrderMarkAndAnyLineEndsConfigureTheSameLauncher) {
     EXPECT_TRUE(reference == configured("bom-crlf", bom, "\r\n")) << "bom-crlf";
     EXPECT_TRUE(reference == configured("bom-cr", bom, "\r")) << "bom-cr";
 }
+
+// Unicode mode from the file or the option, shown by show, and undone
+// without a trace.
+TEST(LauncherConfig, UnicodeModeIsSetShownAndUndone) {
+    Folder f;
+    writeFileBytes(f / "unicode.conf", Bytes{'u', 'n', 'i', 'c', 'o', 'd', 'e', ' ', '=', ' ', 'o', 'n', '\n'});
+    const std::string image = quoted(LAUNCHER_IMAGE);
+    ASSERT_EQ(0, runCli("configure " + image + " " + quoted(f / "on.exe") + " --config " + quoted(f / "unicode.conf")).exitCode);
+    ASSERT_EQ(0, runCli("configure " + quoted(f / "on.exe") + " " + quoted(f / "undone.exe") + " --unicode off").exitCode);
+    ASSERT_EQ(0, runCli("configure " + image + " " + quoted(f / "off.exe") + " --unicode off").exitCode);
+    EXPECT_NE(std::string::npos, runCli("show " + quoted(f / "on.exe")).output.find("\nUnicode mode: on ("));
+    EXPECT_NE(std::string::npos, runCli("show " + image).output.find("\nUnicode mode: off\n"));
+    EXPECT_EQ("", imageProblems(readFileBytes(f / "on.exe")));
+    EXPECT_TRUE(readFileBytes(f / "off.exe") == readFileBytes(f / "undone.exe"));
+
+    writeFileBytes(f / "bad.conf", Bytes{'u', 'n', 'i', 'c', 'o', 'd', 'e', '=', 'y', 'e', 's', '\n'});
+    CliRun badFile = runCli("configure " + image + " " + quoted(f / "out.exe") + " --config " + quoted(f / "bad.conf"));
+    EXPECT_EQ(1, badFile.exitCode);
+    EXPECT_NE(std::string::npos, badFile.output.find("line 1: unicode takes on or off")) << badFile.output;
+    EXPECT_EQ(2, runCli("configure " + image + " " + quoted(f / "out.exe") + " --unicode yes").exitCode);
+    EXPECT_FALSE(exists(f / "out.exe"));
+}
