@@ -18,3 +18,9 @@ bool isUnicodeMode();
 Text convertCodePage(const char* bytes, size_t length, UINT from, UINT to);
 
 const size_t MAX_CONVERTED_INPUT = 16 * 1024 * 1024;
+
+// An environment variable read in UTF-16 and converted to the ANSI code
+// page; empty when it is absent. Unicode mode reads the environment so:
+// Wine's ANSI call counts the value in UTF-16 units and cuts its UTF-8
+// text there.
+Text environmentVariableThroughUtf16(const char* name);

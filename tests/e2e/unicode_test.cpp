@@ -1,0 +1,132 @@
+// Names outside the ANSI code page, end to end: a launcher in Unicode mode
+// (its ANSI code page is UTF-8) against the same launcher without it.
+//
+// This program's own ANSI code page is UTF-8, so every text here is UTF-8.
+// A launcher without Unicode mode runs in 1252, the code page Wine gives a
+// program without the manifest entry in the UTF-8 locale of these tests.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "java_home.h"
+#include "launcher_builder.h"
+#include "temp_folder.h"
+#include "traced_run.h"
+
+namespace {
+
+const UINT ANSI_MODE_CODE_PAGE = 1252;
+
+const std::string FOLDER = "Приложение 日本";
+const std::string WORK_DIR = "рабочая папка 作業";
+// Long enough that the string loader's first buffer ends inside a letter.
+const std::string JAR = "app-приложение-" + [] {
+    std::string letters;
+    for (int i = 0; i < 100; ++i) letters += "日";
+    return letters;
+}() + ".jar";
+const std::string ARGUMENTS = "Καλημέρα \"κόσμε μου\"";
+const std::string OPTIONS_FILE = "\xEF\xBB\xBF-Dname=Дмитрий\r\n-Dcity=東京\r\n";
+const std::string OPTIONS = "-Dname=Дмитрий -Dcity=東京  ";
+const std::string SHIPPED_OPTIONS =
+    "-Xmx1024m -Dapple.laf.useScreenMenuBar=true -Dcom.apple.mrj.application.apple.menu.about.name=Marblewright";
+// What the stand-in prints for "-version": "caf" and e acute in the OEM
+// code page (437), then more of it than one read of the launcher takes.
+const std::string VERSION_CONFIG =
+    "version_text=java version \"1.6.0_45\"\\r\\nStand-in caf\\x82" + std::string(300, 'e') + "\\x82\\r\\n";
+const std::string VERSION_OUTPUT = "java version \"1.6.0_45\"\r\nStand-in café" + std::string(300, 'e') + "é\r\n";
+
+std::wstring wide(const std::string& text, UINT codePage) {
+    int n = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(codePage, 0, text.c_str(), -1, &result[0], n);
+    return result;
+}
+
+std::string narrow(const std::wstring& text, UINT codePage) {
+    int n = WideCharToMultiByte(codePage, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(codePage, 0, text.c_str(), -1, &result[0], n, nullptr, nullptr);
+    return result;
+}
+
+// A text as the launcher holds it: UTF-8 in Unicode mode, else the ANSI
+// code page's bytes, in which what it lacks has become "?".
+std::string asLauncherText(const std::string& text, bool unicode) {
+    return unicode ? text : narrow(wide(text, CP_UTF8), ANSI_MODE_CODE_PAGE);
+}
+
+// What the application receives of a text the launcher passes on, as UTF-8.
+std::string asReceived(const std::string& text, bool unicode) {
+    return narrow(wide(asLauncherText(text, unicode), unicode ? CP_UTF8 : ANSI_MODE_CODE_PAGE), CP_UTF8);
+}
+
+}  // namespace
+
+TEST(UnicodeMode, NamesOutsideTheAnsiCodePageReachTheApplicationExactly) {
+    struct Case {
+        bool unicode;
+        const char* javaHome;  // found through JAVA_HOME, which must be readable
+    };
+    const Case cases[] = {{true, "Java Ελληνικά 日本"}, {false, "java"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unicode ? "Unicode mode" : "ANSI mode");
+        auto launcherText = [&](const std::string& text) { return asLauncherText(text, c.unicode); };
+        auto received = [&](const std::string& text) { return asReceived(text, c.unicode); };
+        TempFolder root("unicode");
+        const std::string folder = root / FOLDER;
+        const std::string launcher = folder + "\\launcher.exe";
+        writeLauncher(launcher,
+                      LauncherSpec::shipped().remove(99).set(101, JAR).set(103, WORK_DIR).unicodeMode(c.unicode));
+        makeFolders(folder + "\\" + WORK_DIR);
+        writeFile(launcher + ".vmoptions", OPTIONS_FILE);
+        JavaHome home(root / c.javaHome);
+        home.configure(VERSION_CONFIG);
+        RunOptions options;
+        options.startFolder = root.path();
+        options.environment["JAVA_HOME"] = home.home();
+
+        TracedRun run = runTraced("\"" + launcher + "\" " + ARGUMENTS, options);
+        EXPECT_EQ(0u, run.exitCode);
+        ASSERT_FALSE(run.lines.empty());
+        EXPECT_EQ("Launcher executed with command line: " + launcherText(ARGUMENTS), run.lines[0]);
+        EXPECT_TRUE(run.has("PROP_START_JAR: " + launcherText(JAR)));
+        EXPECT_TRUE(run.has("Path to exe file of launcher: " + launcherText(folder)));
+        EXPECT_TRUE(run.has(launcherText(VERSION_OUTPUT)));
+        EXPECT_TRUE(run.has("Jre path: " + home.javaw()));
+        // Without Unicode mode the launcher cannot name its own folder: no
+        // options file, no working directory.
+        const std::string vmOptions = c.unicode ? OPTIONS : SHIPPED_OPTIONS;
+        EXPECT_TRUE(run.has("Loaded VM parametrers: " + launcherText(vmOptions)));
+        EXPECT_EQ(!c.unicode, run.has("ERROR: Cannot set working dir."));
+
+        ASSERT_TRUE(waitForStarts(home, 2));
+        const StandinStart started = home.applicationStarts().at(0);
+        EXPECT_EQ("\"" + home.javaw() + "\" " + received(vmOptions) + " -jar " + received(JAR) + " " +
+                      received(ARGUMENTS),
+                  started.commandLineUtf8);
+        EXPECT_EQ(c.unicode ? folder + "\\" + WORK_DIR : root.path(), started.currentFolderUtf8);
+    }
+}
+
+// Scripts and some shortcuts start a program by its path without quotes:
+// a letter above 127 in it must not cut into the arguments.
+TEST(UnquotedLauncherPath, LettersAbove127LeaveTheArgumentsWhole) {
+    for (bool unicode : {false, true}) {
+        SCOPED_TRACE(unicode ? "Unicode mode" : "ANSI mode");
+        TempFolder root("unicode");
+        const std::string launcher = root / "Données\\launcher.exe";
+        writeLauncher(launcher, LauncherSpec::shipped().set(100, "-Dx=1").unicodeMode(unicode));
+        JavaHome privateRuntime(root / "Données\\jre");
+        RunOptions options;
+        options.startFolder = root.path();
+        TracedRun run = runTraced(launcher + " hello wörld", options);
+        ASSERT_FALSE(run.lines.empty());
+        EXPECT_EQ("Launcher executed with command line: " + asLauncherText("hello wörld", unicode), run.lines[0]);
+        ASSERT_TRUE(waitForStarts(privateRuntime, 1));
+        EXPECT_EQ("\"" + privateRuntime.javaw() + "\" -Dx=1 -jar marblewright.jar hello wörld",
+                  privateRuntime.starts().at(0).commandLineUtf8);
+    }
+}
