@@ -13,7 +13,10 @@
 
 #include "java_home.h"
 #include "launcher_builder.h"
+#include "launcher_resources.h"
+#include "process_run.h"
 #include "temp_folder.h"
+#include "test_paths.h"
 #include "traced_run.h"
 
 namespace {
@@ -130,4 +133,17 @@ TEST(UnquotedLauncherPath, LettersAbove127LeaveTheArgumentsWhole) {
         EXPECT_EQ("\"" + privateRuntime.javaw() + "\" -Dx=1 -jar marblewright.jar hello wörld",
                   privateRuntime.starts().at(0).commandLineUtf8);
     }
+}
+
+// The Windows configurator takes files of any name.
+TEST(LauncherConfigUnderWine, FilesNamedInAnyScriptAreReadAndWritten) {
+    TempFolder root("unicode");
+    writeFile(root / "Настройки 設定\\приложение.conf", "PROP_START_JAR = приложение.jar\n");
+    makeFolders(root / "Приложение");
+    RunResult r = runProcess(quoteArgument(binFolder() + "\\launcher-config.exe") + " configure " +
+                             quoteArgument(launcherImage()) + " " + quoteArgument(root / "Приложение\\Приложение.exe") +
+                             " --config " + quoteArgument(root / "Настройки 設定\\приложение.conf"));
+    ASSERT_EQ(0u, r.exitCode) << r.output;
+    const std::string image = readFile(root / "Приложение\\Приложение.exe");
+    EXPECT_EQ("приложение.jar", LauncherResources(Bytes(image.begin(), image.end())).string(101).value_or("?"));
 }
