@@ -21,6 +21,9 @@ size_t wholeCharacterLength(const char* bytes, size_t length, UINT codePage) {
 }
 
 Text CodePageStream::convert(const char* bytes, size_t length) {
+    // A system whose OEM code page is UTF-8 already: a character cut by a
+    // read stays cut in the chunk, and the chunks together are whole.
+    if (from_ == to_) return Text(bytes, length);
     Text input;
     if (hasPending_) input.append(pending_);
     input.append(bytes, length);

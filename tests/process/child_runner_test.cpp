@@ -228,6 +228,8 @@ TEST(ChildText, StreamConvertsAcrossChunksAndCutCharacters) {
         // Japanese (932): "\x93\xfa\x96\x7b" is two double-byte letters.
         {932, {"a\x93", "\xfa\x96", "\x7b", "\x93"}, {"a", "\xE6\x97\xA5", "\xE6\x9C\xAC", ""}},
         {932, {"\x93", "\xfa"}, {"", "\xE6\x97\xA5"}},
+        // Already UTF-8: the bytes pass as they are.
+        {CP_UTF8, {"caf\xC3", "\xA9"}, {"caf\xC3", "\xA9"}},
     };
     for (const Case& c : cases) {
         CodePageStream stream(c.from, CP_UTF8);
