@@ -70,14 +70,14 @@ int asciiToInt(const char* s) {
     return static_cast<int>(value);
 }
 
-int getLauncherPath(char (&path)[MAX_PATH]) {
+int getLauncherPath(char* path, DWORD size) {
     path[0] = '\0';
     HMODULE image = GetModuleHandleA(nullptr);
     if (!image) return -1;
-    DWORD length = GetModuleFileNameA(image, path, MAX_PATH);
+    DWORD length = GetModuleFileNameA(image, path, size);
     // A path that fills the buffer was cut, and older systems (and Wine) then
     // leave it unterminated: it names nothing, so it counts as no path.
-    if (length == 0 || length >= MAX_PATH) {
+    if (length == 0 || length >= size) {
         path[0] = '\0';
         return -1;
     }

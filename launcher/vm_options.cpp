@@ -86,7 +86,7 @@ Text vmOptionsFileText(const char* bytes, size_t length, UINT ansiCodePage) {
 }
 
 Text vmOptionsFilePath() {
-    char launcherPath[MAX_PATH];
+    char launcherPath[LAUNCHER_PATH_MAX];
     if (getLauncherPath(launcherPath) < 0) return Text();
     return Text(launcherPath) + ".vmoptions";
 }

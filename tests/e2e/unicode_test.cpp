@@ -147,3 +147,23 @@ TEST(LauncherConfigUnderWine, FilesNamedInAnyScriptAreReadAndWritten) {
     const std::string image = readFile(root / "Приложение\\Приложение.exe");
     EXPECT_EQ("приложение.jar", LauncherResources(Bytes(image.begin(), image.end())).string(101).value_or("?"));
 }
+
+// A path of fewer than MAX_PATH characters may take more than MAX_PATH
+// bytes in UTF-8; the launcher still knows where it is.
+TEST(UnicodeMode, LauncherPathLongerInBytesThanCharacters) {
+    std::string name;
+    for (int i = 0; i < 45; ++i) name += "日";  // a file name holds at most 255 bytes on Linux
+    TempFolder root("unicode");
+    const std::string folder = root / (name + "\\" + name);
+    writeLauncher(folder + "\\launcher.exe", LauncherSpec::shipped().unicodeMode());
+    JavaHome privateRuntime(folder + "\\jre");
+    writeFile(folder + "\\launcher.exe.vmoptions", "-Dx=1");
+    RunOptions options;
+    options.startFolder = root.path();
+    TracedRun run = runTraced("\"" + folder + "\\launcher.exe\"", options);
+    ASSERT_GT(folder.size(), static_cast<size_t>(MAX_PATH));
+    EXPECT_TRUE(run.has("Path to exe file of launcher: " + folder));
+    EXPECT_TRUE(run.has("Loaded VM parametrers: -Dx=1 "));
+    ASSERT_TRUE(waitForStarts(privateRuntime, 1));
+    EXPECT_EQ(folder, privateRuntime.starts().at(0).currentFolderUtf8);
+}
