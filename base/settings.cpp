@@ -6,14 +6,18 @@
 namespace {
 
 const int LOAD_STEP = 256;
+// The loader stops before a character that does not fit, and a character
+// takes up to 4 bytes in UTF-8 (Unicode mode): a text with fewer bytes to
+// spare may have been cut.
+const int LOAD_SPARE_MIN = 4;
 
 // Loads string `id` of the launcher's own image into `out`, growing the
 // buffer 256 characters at a time while the loader may have cut the text.
 // Returns whether at least one character was loaded.
 bool loadSettingString(int id, Text& out) {
     HINSTANCE image = GetModuleHandleA(nullptr);
-    // A string-table entry holds at most 65535 UTF-16 units, two bytes each
-    // at worst in a double-byte code page: the loop always ends.
+    // A string-table entry holds at most 65535 UTF-16 units, three bytes
+    // each at worst in UTF-8: the loop always ends.
     for (int size = LOAD_STEP;; size += LOAD_STEP) {
         char* buffer = static_cast<char*>(malloc(size));
         if (!buffer) return false;
@@ -22,7 +26,7 @@ bool loadSettingString(int id, Text& out) {
             length = 0;
             buffer[0] = '\0';
         }
-        if (size - length > 2) {
+        if (size - length > LOAD_SPARE_MIN) {
             out = Text(buffer, length);
             free(buffer);
             return length > 0;
@@ -66,14 +70,14 @@ int asciiToInt(const char* s) {
     return static_cast<int>(value);
 }
 
-int getLauncherPath(char (&path)[MAX_PATH]) {
+int getLauncherPath(char* path, DWORD size) {
     path[0] = '\0';
     HMODULE image = GetModuleHandleA(nullptr);
     if (!image) return -1;
-    DWORD length = GetModuleFileNameA(image, path, MAX_PATH);
+    DWORD length = GetModuleFileNameA(image, path, size);
     // A path that fills the buffer was cut, and older systems (and Wine) then
     // leave it unterminated: it names nothing, so it counts as no path.
-    if (length == 0 || length >= MAX_PATH) {
+    if (length == 0 || length >= size) {
         path[0] = '\0';
         return -1;
     }

@@ -40,6 +40,14 @@ int loadSettingInt(int id);
 // the 32-bit range are clamped to it.
 int asciiToInt(const char* s);
 
+// A buffer for the launcher's own path: MAX_PATH characters of up to three
+// bytes each, as UTF-8 takes them in Unicode mode.
+const DWORD LAUNCHER_PATH_MAX = 3 * MAX_PATH;
+
 // Fills the buffer with the launcher's own full path and returns the index
 // of its last backslash, or -1 when the system gives no complete path.
-int getLauncherPath(char (&path)[MAX_PATH]);
+int getLauncherPath(char* path, DWORD size);
+template <DWORD N>
+int getLauncherPath(char (&path)[N]) {
+    return getLauncherPath(path, N);
+}

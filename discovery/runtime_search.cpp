@@ -5,6 +5,7 @@
 #include "discovery/path_exists.h"
 #include "discovery/registry.h"
 #include "discovery/version_probe.h"
+#include "base/code_pages.h"
 #include "base/settings.h"
 #include "base/state.h"
 #include "base/trace.h"
@@ -21,6 +22,7 @@ const DWORD ENVIRONMENT_VALUE_MAX = 32767;
 Text executableIn(const Text& home) { return home + "\\bin\\" + javaExeName; }
 
 Text readEnvironment(const char* name) {
+    if (isUnicodeMode()) return environmentVariableThroughUtf16(name);
     char* value = new char[ENVIRONMENT_VALUE_MAX];
     DWORD length = GetEnvironmentVariableA(name, value, ENVIRONMENT_VALUE_MAX);
     Text result;

@@ -24,7 +24,7 @@ const size_t ERROR_TEXT_MAX = 1023;  // the message buffer holds 1024 with its t
 // The launcher's folder without a trailing backslash; empty when the system
 // gives no path of the launcher.
 Text ownFolder() {
-    char path[MAX_PATH];
+    char path[LAUNCHER_PATH_MAX];
     int lastBackslash = getLauncherPath(path);
     if (lastBackslash < 0) return Text();
     path[lastBackslash] = '\0';

@@ -21,6 +21,19 @@ bool removeAllOccurrences(Text& text, const char* switchText, const char* replac
     return found;
 }
 
+const char* commandLineTail(const char* commandLine, UINT codePage) {
+    auto byte = [](const char* p) { return static_cast<unsigned char>(*p); };
+    const char* p = commandLine;
+    bool quoted = false;
+    while (*p && (quoted || byte(p) > ' ')) {
+        if (*p == '"') quoted = !quoted;
+        if (IsDBCSLeadByteEx(codePage, byte(p)) && p[1]) ++p;
+        ++p;
+    }
+    while (*p && byte(p) <= ' ') ++p;
+    return p;
+}
+
 LauncherSwitches parseSwitches(const char* commandLine) {
     LauncherSwitches switches;
     Text copy(commandLine);

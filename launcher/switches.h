@@ -3,6 +3,8 @@
 // in the text: quotes and argument boundaries play no part.
 #pragma once
 
+#include <windows.h>
+
 #include "base/text.h"
 
 struct LauncherSwitches {
@@ -16,6 +18,13 @@ struct LauncherSwitches {
 // the start after each removal, so that an occurrence formed by closing a gap
 // goes too. Returns whether there was at least one.
 bool removeAllOccurrences(Text& text, const char* switchText, const char* replacement);
+
+// The process command line after the program name, where the launcher's
+// arguments begin: the name ends at the first blank or control character
+// (code 32 or below, bytes counted as unsigned) outside double quotes, each
+// quote toggling; a double-byte character of `codePage` counts as one, and
+// the blanks and control characters after the name are skipped.
+const char* commandLineTail(const char* commandLine, UINT codePage);
 
 LauncherSwitches parseSwitches(const char* commandLine);
 

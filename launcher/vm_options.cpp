@@ -3,6 +3,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "base/code_pages.h"
 #include "base/handle.h"
 #include "base/settings.h"
 #include "base/trace.h"
@@ -15,6 +16,9 @@ namespace {
 const DWORD VM_OPTIONS_FILE_MAX = 1 << 20;
 
 const char CTRL_Z = 0x1A;
+
+const char UTF8_BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+const size_t UTF8_BYTE_ORDER_MARK_LENGTH = 3;
 
 // The stream reads CR LF as a line feed; a lone CR stays.
 bool isLineEnd(const char* bytes, size_t length, size_t at, size_t* endLength) {
@@ -71,8 +75,18 @@ Text joinVmOptionLines(const char* bytes, size_t length) {
     }
 }
 
+Text vmOptionsFileText(const char* bytes, size_t length, UINT ansiCodePage) {
+    if (length < UTF8_BYTE_ORDER_MARK_LENGTH || memcmp(bytes, UTF8_BYTE_ORDER_MARK, UTF8_BYTE_ORDER_MARK_LENGTH) != 0) {
+        return Text(bytes, length);
+    }
+    bytes += UTF8_BYTE_ORDER_MARK_LENGTH;
+    length -= UTF8_BYTE_ORDER_MARK_LENGTH;
+    if (ansiCodePage == CP_UTF8) return Text(bytes, length);
+    return convertCodePage(bytes, length, CP_UTF8, ansiCodePage);
+}
+
 Text vmOptionsFilePath() {
-    char launcherPath[MAX_PATH];
+    char launcherPath[LAUNCHER_PATH_MAX];
     if (getLauncherPath(launcherPath) < 0) return Text();
     return Text(launcherPath) + ".vmoptions";
 }
@@ -88,5 +102,6 @@ Text loadVmOptionsFrom(const Text& path) {
         return loadSettingText(PROP_VM_OPTIONS);
     }
     traceLine << "File was found: " << path << traceEnd;
-    return joinVmOptionLines(contents.c_str(), contents.length());
+    const Text text = vmOptionsFileText(contents.c_str(), contents.length(), GetACP());
+    return joinVmOptionLines(text.c_str(), text.length());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <windows.h>
 
 #include "base/text.h"
 
@@ -16,6 +17,12 @@ const size_t VM_OPTIONS_LINE_MAX = 4095;
 // blank, and a line longer than VM_OPTIONS_LINE_MAX keeps its start and ends
 // the reading.
 Text joinVmOptionLines(const char* bytes, size_t length);
+
+// The file's text in the launcher's ANSI code page. A file that begins with
+// the UTF-8 byte-order mark (as editors write UTF-8) loses the mark, which
+// would otherwise start the first option, and its UTF-8 text is converted
+// when the ANSI code page is another one. Any other file is taken as it is.
+Text vmOptionsFileText(const char* bytes, size_t length, UINT ansiCodePage);
 
 // The launcher's own path with ".vmoptions" appended; empty when the
 // system gives no path of the launcher.

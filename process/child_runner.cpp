@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "base/trace.h"
+#include "process/child_text.h"
 
 namespace {
 
@@ -138,10 +139,9 @@ bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HAN
 void ChildProcessRunner::writeInput(const char* text) {
     const size_t length = strlen(text);
     if (length == 0) return;
-    Text converted(text, length);
-    if (!(mode_ & ModeRawText)) CharToOemBuffA(text, const_cast<char*>(converted.c_str()), static_cast<DWORD>(length));
+    const Text converted = childInputText(text, length, (mode_ & ModeRawText) != 0);
     DWORD written = 0;
-    WriteFile(inputWrite_.get(), converted.c_str(), static_cast<DWORD>(length), &written, nullptr);
+    WriteFile(inputWrite_.get(), converted.c_str(), static_cast<DWORD>(converted.length()), &written, nullptr);
 }
 
 void ChildProcessRunner::onOutput(const char*) {}
@@ -154,10 +154,10 @@ DWORD WINAPI ChildProcessRunner::readerMain(void* runner) {
 void ChildProcessRunner::readOutput() {
     char chunk[CHUNK_MAX + 1];
     DWORD length = 0;
+    ChildOutputDecoder decoder((mode_ & ModeRawText) != 0);
     while (ReadFile(outputRead_.get(), chunk, CHUNK_MAX, &length, nullptr) && length > 0) {
         chunk[length] = '\0';
-        if (!(mode_ & ModeRawText)) OemToCharBuffA(chunk, chunk, length);
-        onOutput(chunk);
+        if (const char* text = decoder.decode(chunk, length)) onOutput(text);
     }
     onOutput(nullptr);
 

@@ -58,7 +58,8 @@ public:
     DWORD lastError() const { return lastError_; }
 
 protected:
-    // A chunk of at most 255 characters, NUL-terminated, or null at the end.
+    // A chunk of at most 255 bytes read, NUL-terminated and converted (in
+    // Unicode mode to UTF-8, which may take more bytes), or null at the end.
     // Runs on the reader thread.
     virtual void onOutput(const char* chunk);
 

@@ -8,7 +8,7 @@ g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
 wine wine32:i386 wine64
 xvfb xauth x11-apps imagemagick xdotool
-hyperfine"
+hyperfine zip unzip osslsigncode openssl"
 
 missing=""
 for p in $PACKAGES; do

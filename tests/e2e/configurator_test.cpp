@@ -55,3 +55,26 @@ TEST(LauncherConfigUnderWine, RefusesANonImageAndWritesNothing) {
     EXPECT_NE(std::string::npos, refused.output.find("not a PE file"));
     EXPECT_FALSE(fileExists(folder / "out.exe"));
 }
+
+// The Windows build reads a file with a byte-order mark and CR line ends
+// as the same file with LF line ends.
+TEST(LauncherConfigUnderWine, ByteOrderMarkAndCrLineEndsReadAsPlainLines) {
+    TempFolder folder("configurator");
+    const std::string settings[] = {"PROP_START_JAR = caf\xC3\xA9.jar", "PROP_MIN_VERSION = 1.8"};
+    std::string plain, marked = "\xEF\xBB\xBF";
+    for (const std::string& line : settings) {
+        plain += line + "\n";
+        marked += line + "\r";
+    }
+    writeFile(folder / "plain.conf", plain);
+    writeFile(folder / "marked.conf", marked);
+    for (const char* name : {"plain", "marked"}) {
+        RunResult r = configurator("configure " + quoteArgument(launcherImage()) + " " +
+                                   quoteArgument(folder / (std::string(name) + ".exe")) + " --config " +
+                                   quoteArgument(folder / (std::string(name) + ".conf")));
+        EXPECT_EQ(0u, r.exitCode) << name << ": " << r.output;
+    }
+    const std::string expected = readFile(folder / "plain.exe");
+    EXPECT_NE(readFile(launcherImage()), expected);
+    EXPECT_TRUE(expected == readFile(folder / "marked.exe"));
+}

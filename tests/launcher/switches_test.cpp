@@ -54,3 +54,32 @@ TEST(Switches, UsageTextIsExact) {
         "use -Xhelp to get help about usage.",
         usageText().c_str());
 }
+
+// Where the arguments begin, by bytes taken as unsigned: a name with
+// letters above 127, quoted or not, never leaks into the arguments.
+TEST(CommandLineTail, SkipsTheProgramNameQuotedOrNotWhateverItsLetters) {
+    struct Case {
+        UINT codePage;
+        const char* commandLine;
+        const char* tail;
+    };
+    const Case cases[] = {
+        {1252, "C:\\Donn\xE9" "es\\app\\MyApp.exe hello", "hello"},
+        {1252, "\"C:\\Donn\xE9" "es\\my app\\MyApp.exe\" hello \xE9t\xE9", "hello \xE9t\xE9"},
+        {1252, "\xC9t\xE9.exe \t  a  b ", "a  b "},
+        {1252, "C:\\a\"b c\"d.exe x", "x"},  // a quote inside the name toggles too
+        {1252, "MyApp.exe", ""},
+        {1252, "\"C:\\My App.exe\"", ""},
+        {1252, "", ""},
+        // Japanese (932): the folder "\x93\xfa\x96\x7b" is two double-byte letters.
+        {932, "C:\\\x93\xfa\x96\x7b\\MyApp.exe hello", "hello"},
+        {932, "\"C:\\\x93\xfa\x96\x7b \x83\x41\\MyApp.exe\" -Xdebug \x93\xfa", "-Xdebug \x93\xfa"},
+        // A lead byte at the very end takes no terminator with it.
+        {932, "C:\\MyApp\x93", ""},
+        // UTF-8, as in Unicode mode.
+        {CP_UTF8, "C:\\\xD0\x94\xD0\xB0\\\xE6\x97\xA5.exe \xCE\xB1", "\xCE\xB1"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(c.tail, commandLineTail(c.commandLine, c.codePage)) << c.commandLine;
+    }
+}

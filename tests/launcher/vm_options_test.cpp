@@ -41,3 +41,29 @@ TEST(VmOptionsFile, LineOf4095IsWholeAndALongerOneEndsTheReading) {
     EXPECT_EQ(std::string(4095, 'l') + " ", join(longer + "\nnext\n"));
     EXPECT_EQ(std::string(4095, 'l') + " ", join(std::string(10000, 'l') + "\nnext\n"));
 }
+
+// A UTF-8 byte-order mark never starts the first option: the file is UTF-8
+// text then, converted when the launcher's ANSI code page is another.
+TEST(VmOptionsFile, ByteOrderMarkIsSkippedInEitherCodePage) {
+    struct Case {
+        UINT codePage;
+        std::string file;
+        std::string options;
+    };
+    const Case cases[] = {
+        {1252, "\xEF\xBB\xBF-Xmx512m\r\n-Dname=Donn\xC3\xA9" "es\r\n", "-Xmx512m -Dname=Donn\xE9" "es  "},
+        {CP_UTF8, "\xEF\xBB\xBF-Xmx512m\r\n-Dname=Donn\xC3\xA9" "es\r\n", "-Xmx512m -Dname=Donn\xC3\xA9" "es  "},
+        {1252, "\xEF\xBB\xBF-Duser=\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0", "-Duser=???? "},  // not in the code page
+        {1252, "\xEF\xBB\xBF", " "},
+        {CP_UTF8, "\xEF\xBB\xBF", " "},
+        // Without the mark the bytes stand as they are, in either code page.
+        {1252, "-Dname=Donn\xE9" "es", "-Dname=Donn\xE9" "es "},
+        {CP_UTF8, "-Dname=Donn\xC3\xA9" "es", "-Dname=Donn\xC3\xA9" "es "},
+        {1252, "\xEF\xBB-Da", "\xEF\xBB-Da "},
+        {1252, "-Da\n\xEF\xBB\xBF-Db", "-Da \xEF\xBB\xBF-Db "},
+    };
+    for (const Case& c : cases) {
+        const Text text = vmOptionsFileText(c.file.data(), c.file.size(), c.codePage);
+        EXPECT_EQ(c.options, join(std::string(text.c_str(), text.length()))) << c.file;
+    }
+}

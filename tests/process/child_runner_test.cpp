@@ -11,6 +11,7 @@
 #include "java_home.h"
 #include "base/handle.h"
 #include "process/child_runner.h"
+#include "process/child_text.h"
 #include "temp_folder.h"
 #include "trace_capture.h"
 
@@ -210,4 +211,33 @@ TEST(ChildProcessRunner, ChildIsStartedHiddenWithPipedStandardHandles) {
     EXPECT_EQ("pipe", starts[0].stdinKind);
     EXPECT_EQ("pipe", starts[0].stdoutKind);
     EXPECT_EQ("pipe", starts[0].stderrKind);
+}
+
+// The conversion of Unicode mode, from the system's OEM code page to UTF-8:
+// a character grows, and one cut by a read waits for its second byte.
+TEST(ChildText, StreamConvertsAcrossChunksAndCutCharacters) {
+    struct Case {
+        UINT from;
+        std::vector<std::string> chunks;
+        std::vector<std::string> converted;
+    };
+    std::string eAcutes;
+    for (int i = 0; i < 300; ++i) eAcutes += "\xC3\xA9";
+    const Case cases[] = {
+        {437, {"caf\x82", std::string(300, '\x82')}, {"caf\xC3\xA9", eAcutes}},
+        // Japanese (932): "\x93\xfa\x96\x7b" is two double-byte letters.
+        {932, {"a\x93", "\xfa\x96", "\x7b", "\x93"}, {"a", "\xE6\x97\xA5", "\xE6\x9C\xAC", ""}},
+        {932, {"\x93", "\xfa"}, {"", "\xE6\x97\xA5"}},
+        // Already UTF-8: the bytes pass as they are.
+        {CP_UTF8, {"caf\xC3", "\xA9"}, {"caf\xC3", "\xA9"}},
+    };
+    for (const Case& c : cases) {
+        CodePageStream stream(c.from, CP_UTF8);
+        for (size_t i = 0; i < c.chunks.size(); ++i) {
+            const Text text = stream.convert(c.chunks[i].data(), c.chunks[i].size());
+            EXPECT_EQ(c.converted[i], std::string(text.c_str(), text.length())) << c.from << " chunk " << i;
+        }
+    }
+    EXPECT_EQ(0u, wholeCharacterLength("\x93", 1, 932));
+    EXPECT_EQ(1u, wholeCharacterLength("\x93", 1, 1252));
 }

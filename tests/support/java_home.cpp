@@ -46,6 +46,8 @@ std::vector<StandinStart> JavaHome::starts() const {
         std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 1);
         if (key == "commandline") current.commandLine = value;
         else if (key == "cwd") current.currentFolder = value;
+        else if (key == "commandline_utf8") current.commandLineUtf8 = value;
+        else if (key == "cwd_utf8") current.currentFolderUtf8 = value;
         else if (key == "flags") current.flags = strtoul(value.c_str(), nullptr, 16);
         else if (key == "show") current.showCommand = static_cast<unsigned>(atoi(value.c_str()));
         else if (key == "stdin") current.stdinKind = value;

@@ -9,6 +9,9 @@
 struct StandinStart {
     std::string commandLine;
     std::string currentFolder;
+    // The same read in UTF-16 and written as UTF-8: what a Java runtime sees.
+    std::string commandLineUtf8;
+    std::string currentFolderUtf8;
     unsigned long flags = 0;
     unsigned showCommand = 0;
     std::string stdinKind, stdoutKind, stderrKind;  // "pipe", "console", "file", "none"

@@ -1,6 +1,7 @@
 #include "launcher_builder.h"
 
 #include "launcher_resources.h"
+#include "manifest.h"
 #include "temp_folder.h"
 #include "test_paths.h"
 
@@ -30,6 +31,7 @@ void writeLauncher(const std::string& path, const LauncherSpec& spec) {
     } else {
         resources.removeSplash();
     }
+    if (spec.unicode) setUnicodeMode(resources.tree(), true);
     const Bytes built = resources.build();
     writeFile(path, std::string(built.begin(), built.end()));
 }

@@ -12,6 +12,8 @@ struct LauncherSpec {
     std::map<int, std::string> strings;
     // The bytes of resource RT_BITMAP 104; none when absent.
     std::optional<std::string> splash;
+    // Unicode mode: the manifest makes the ANSI code page UTF-8.
+    bool unicode = false;
 
     // The settings of the shipped launcher.
     static LauncherSpec shipped();
@@ -24,6 +26,10 @@ struct LauncherSpec {
     }
     LauncherSpec& remove(int id) {
         strings.erase(id);
+        return *this;
+    }
+    LauncherSpec& unicodeMode(bool on = true) {
+        unicode = on;
         return *this;
     }
 };

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "icon_file.h"
+#include "manifest.h"
 #include "picture_check.h"
 #include "string_table.h"
 #include "version_info.h"
@@ -11,6 +12,7 @@
 namespace {
 
 const std::size_t CONFIG_FILE_MAX = 16 * 1024 * 1024;
+const std::string UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 std::string trim(const std::string& s) {
     const char* blanks = " \t\r";
@@ -52,6 +54,12 @@ Bytes readWholeFile(const std::string& path, const char* what) {
     return bytes;
 }
 
+std::optional<bool> parseOnOff(const std::string& value) {
+    if (value == "on") return true;
+    if (value == "off") return false;
+    return std::nullopt;
+}
+
 std::string versionStringName(const std::string& key) {
     if (key == "file-description") return "FileDescription";
     if (key == "product-name") return "ProductName";
@@ -65,14 +73,17 @@ std::string versionStringName(const std::string& key) {
 void readConfigFile(const std::string& path, Changes& changes) {
     const Bytes bytes = readWholeFile(path, "configuration file");
     require(bytes.size() <= CONFIG_FILE_MAX, "the configuration file is too large");
-    const std::string text(bytes.begin(), bytes.end());
+    std::string text(bytes.begin(), bytes.end());
+    // Notepad and PowerShell begin UTF-8 files with a byte-order mark.
+    if (text.compare(0, UTF8_BYTE_ORDER_MARK.size(), UTF8_BYTE_ORDER_MARK) == 0) text.erase(0, UTF8_BYTE_ORDER_MARK.size());
     const std::string folder = folderOf(path);
     std::size_t start = 0;
     for (int lineNumber = 1; start < text.size(); ++lineNumber) {
-        std::size_t end = text.find('\n', start);
+        // A line ends at CR LF, LF or a lone CR alike.
+        std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
         const std::string line = trim(text.substr(start, end - start));
-        start = end + 1;
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         if (line.empty() || line[0] == '#') continue;
         const std::string where = path + ", line " + std::to_string(lineNumber) + ": ";
         const std::size_t eq = line.find('=');
@@ -89,6 +100,9 @@ void readConfigFile(const std::string& path, Changes& changes) {
             changes.fileVersion = value;
         } else if (key == "product-version") {
             changes.productVersion = value;
+        } else if (key == "unicode") {
+            changes.unicode = parseOnOff(value);
+            if (!changes.unicode) throw FormatError(where + "unicode takes on or off");
         } else if (!versionStringName(key).empty()) {
             changes.versionStrings.emplace_back(versionStringName(key), value);
         } else {
@@ -133,4 +147,5 @@ void applyChanges(LauncherResources& launcher, const Changes& changes) {
     if (changes.fileVersion || changes.productVersion || !changes.versionStrings.empty()) {
         writeVersionInfo(launcher.tree(), version);
     }
+    if (changes.unicode) setUnicodeMode(launcher.tree(), *changes.unicode);
 }

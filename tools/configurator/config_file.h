@@ -19,6 +19,7 @@ struct Changes {
     std::optional<std::string> iconFile;
     std::vector<std::pair<std::string, std::string>> versionStrings;  // "FileDescription", text
     std::optional<std::string> fileVersion, productVersion;
+    std::optional<bool> unicode;  // Unicode mode: the manifest's UTF-8 entry
 };
 
 // Reads a configuration file (see the README, "Configuring your
@@ -29,6 +30,9 @@ void readConfigFile(const std::string& path, Changes& changes);
 // Checks every change and applies it; throws FormatError and leaves the
 // image as it was when any change is refused.
 void applyChanges(LauncherResources& launcher, const Changes& changes);
+
+// "on" or "off" as a flag; nullopt for anything else.
+std::optional<bool> parseOnOff(const std::string& value);
 
 // The version string a configuration key or option names
 // ("file-description" is "FileDescription"), or "" when it names none.

@@ -18,6 +18,7 @@
 #include "config_file.h"
 #include "icon_file.h"
 #include "launcher_resources.h"
+#include "manifest.h"
 #include "picture_check.h"
 #include "version_info.h"
 
@@ -37,6 +38,8 @@ const char USAGE[] =
     "  --icon FILE.ico          application icon, with all its images\n"
     "  --file-description TEXT  --product-name TEXT  --company TEXT  --copyright TEXT\n"
     "  --version 1.2.3.4        file version     --product-version 1.2.3.4\n"
+    "  --unicode on|off         Unicode mode: the launcher's texts, paths and command\n"
+    "                           lines in UTF-8 (Windows 10 1903 and later)\n"
     "\n"
     "launch settings: PROP_SPLASH PROP_STAY_ALIVE PROP_SPLASH_TIMEOUT PROP_JRE_PATH\n"
     "  PROP_VM_OPTIONS PROP_START_JAR PROP_WAIT_FOR_WINDOW PROP_WORK_DIR PROP_MIN_VERSION\n"
@@ -129,6 +132,9 @@ void show(const std::string& path) {
     std::cout << "Version information: file " << formatVersionNumber(version.fileVersion) << ", product "
               << formatVersionNumber(version.productVersion) << "\n";
     for (const auto& s : version.strings) std::cout << "  " << s.first << ": " << s.second << "\n";
+    std::cout << "Unicode mode: "
+              << (unicodeMode(launcher.tree()) ? "on (UTF-8 as the ANSI code page, Windows 10 1903 and later)" : "off")
+              << "\n";
 }
 
 std::string takeValue(const std::vector<std::string>& args, std::size_t& i) {
@@ -161,6 +167,9 @@ Changes parseOptions(const std::vector<std::string>& args, std::size_t from) {
             late.fileVersion = takeValue(args, i);
         } else if (a == "--product-version") {
             late.productVersion = takeValue(args, i);
+        } else if (a == "--unicode") {
+            late.unicode = parseOnOff(takeValue(args, i));
+            if (!late.unicode) throw UsageError("--unicode takes on or off");
         } else if (a.compare(0, 2, "--") == 0 && !versionStringName(a.substr(2)).empty()) {
             late.versionStrings.emplace_back(versionStringName(a.substr(2)), takeValue(args, i));
         } else {
@@ -173,6 +182,7 @@ Changes parseOptions(const std::vector<std::string>& args, std::size_t from) {
     if (late.iconFile) changes.iconFile = late.iconFile;
     if (late.fileVersion) changes.fileVersion = late.fileVersion;
     if (late.productVersion) changes.productVersion = late.productVersion;
+    if (late.unicode) changes.unicode = late.unicode;
     changes.versionStrings.insert(changes.versionStrings.end(), late.versionStrings.begin(), late.versionStrings.end());
     return changes;
 }

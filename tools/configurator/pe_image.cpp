@@ -115,7 +115,7 @@ void PeImage::replaceResources(const ResourceTree& tree) {
     const std::uint32_t rva = directoryRva(RESOURCE_DIRECTORY);
     require(rva != 0, "the image has no resource section to rewrite");
     require(directorySize(CERTIFICATE_DIRECTORY) == 0,
-            "the image is signed; configure it first and sign the result");
+            "the image is signed; configure an unsigned launcher first and sign the result afterwards");
     const int index = sectionHolding(rva);
     require(index >= 0 && sections_[index].virtualAddress == rva,
             "cannot rewrite: the resources do not start their own section");

@@ -23,7 +23,10 @@
 //                     "input: " and that line
 //
 // Every start is appended to "standin-record.txt" beside it: the command
-// line, the current directory and the start-up information received.
+// line, the current directory and the start-up information received. The
+// command line and the directory are recorded twice: as the ANSI code page
+// gives them, and read in UTF-16 and written as UTF-8 (commandline_utf8,
+// cwd_utf8), which is what a Java runtime sees.
 #include <windows.h>
 
 #include <cstdio>
@@ -33,10 +36,26 @@
 
 namespace {
 
+std::string utf8(const wchar_t* wide) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 1 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], size, nullptr, nullptr);
+    return text;
+}
+
+std::wstring fromUtf8(const std::string& text) {
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 1 ? size - 1 : 0, L'\0');
+    if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], size);
+    return wide;
+}
+
+// As UTF-8: the stand-in may lie in a folder whose name the ANSI code page
+// cannot write.
 std::string ownFolder() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p(path, n < MAX_PATH ? n : 0);
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string p = n < MAX_PATH ? utf8(path) : std::string();
     return p.substr(0, p.find_last_of('\\'));
 }
 
@@ -68,7 +87,7 @@ std::string unescape(const std::string& v) {
 
 std::map<std::string, std::string> readConfig(const std::string& path) {
     std::map<std::string, std::string> config;
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE* f = _wfopen(fromUtf8(path).c_str(), L"rb");
     if (!f) return config;
     char line[65536];
     while (fgets(line, sizeof line, f)) {
@@ -109,6 +128,10 @@ void record(const std::string& folder) {
     GetCurrentDirectoryA(sizeof cwd, cwd);
     std::string entry = "commandline=" + std::string(GetCommandLineA()) + "\r\n";
     entry += "cwd=" + std::string(cwd) + "\r\n";
+    wchar_t wideCwd[MAX_PATH * 4] = L"";
+    GetCurrentDirectoryW(MAX_PATH * 4, wideCwd);
+    entry += "commandline_utf8=" + utf8(GetCommandLineW()) + "\r\n";
+    entry += "cwd_utf8=" + utf8(wideCwd) + "\r\n";
     char info[256];
     snprintf(info, sizeof info, "flags=0x%lX\r\nshow=%u\r\nstdin=%s\r\nstdout=%s\r\nstderr=%s\r\npid=%lu\r\nend\r\n",
              startup.dwFlags, startup.wShowWindow, handleKind(GetStdHandle(STD_INPUT_HANDLE)),
@@ -118,7 +141,7 @@ void record(const std::string& folder) {
     // Appends from several processes at once must not interleave.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "standin-record-lock");
     WaitForSingleObject(mutex, 5000);
-    HANDLE file = CreateFileA((folder + "\\standin-record.txt").c_str(), FILE_APPEND_DATA,
+    HANDLE file = CreateFileW(fromUtf8(folder + "\\standin-record.txt").c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
     DWORD written = 0;
     if (file != INVALID_HANDLE_VALUE) {

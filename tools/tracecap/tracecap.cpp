@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 #include "trace_escape.h"
@@ -26,19 +27,28 @@ const int EXIT_CANNOT_START = 126;
 // only a guard against a string that never ends.
 const size_t DEBUG_STRING_MAX = 16 * 1024 * 1024;
 
-// The command line after the program's own name, by the rule the runtime
-// library's start-up code uses: the name ends at the first blank or control
-// character outside double quotes, and the blanks after it are skipped.
-const char* commandTail(const char* commandLine) {
-    const char* p = commandLine;
+// The command line after the program's own name: the name ends at the
+// first blank or control character outside double quotes, and the blanks
+// after it are skipped. It is read in UTF-16, so that a program in a folder
+// whose name the ANSI code page cannot write still starts.
+const wchar_t* commandTail(const wchar_t* commandLine) {
+    const wchar_t* p = commandLine;
     bool quoted = false;
-    while (*p && (quoted || static_cast<unsigned char>(*p) > ' ')) {
-        if (*p == '"') quoted = !quoted;
-        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1]) ++p;
+    while (*p && (quoted || *p > L' ')) {
+        if (*p == L'"') quoted = !quoted;
         ++p;
     }
-    while (*p && static_cast<unsigned char>(*p) <= ' ') ++p;
+    while (*p && *p <= L' ') ++p;
     return p;
+}
+
+std::string ansi(const std::wstring& wide) {
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? size : 0, '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0], size, nullptr, nullptr);
+    }
+    return text;
 }
 
 void writeOut(HANDLE out, const std::string& text) {
@@ -78,15 +88,10 @@ std::string readWideString(HANDLE process, const void* address) {
     while (wide.size() < DEBUG_STRING_MAX && ReadProcessMemory(process, at++, &unit, sizeof unit, &read) && unit) {
         wide += unit;
     }
-    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(size > 0 ? size : 0, '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0], size, nullptr, nullptr);
-    }
-    return text;
+    return ansi(wide);
 }
 
-const char TIMESTAMPS_OPTION[] = "--timestamps ";
+const wchar_t TIMESTAMPS_OPTION[] = L"--timestamps ";
 
 double millisecondsSince(const LARGE_INTEGER& start) {
     LARGE_INTEGER now, frequency;
@@ -143,8 +148,8 @@ DWORD traceUntilExit(HANDLE out, HANDLE process, const LARGE_INTEGER* start) {
 int main() {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    std::string command = commandTail(GetCommandLineA());
-    const bool timestamps = command.compare(0, sizeof TIMESTAMPS_OPTION - 1, TIMESTAMPS_OPTION) == 0;
+    std::wstring command = commandTail(GetCommandLineW());
+    const bool timestamps = command.compare(0, wcslen(TIMESTAMPS_OPTION), TIMESTAMPS_OPTION) == 0;
     if (timestamps) command = commandTail(command.c_str());
     if (command.empty()) {
         writeOut(err, "usage: tracecap.exe program.exe [arguments...]\r\n");
@@ -152,9 +157,9 @@ int main() {
     }
     // The program gets the show command tracecap was given, as if it had
     // been started directly (minimised, say).
-    STARTUPINFOA own;
-    GetStartupInfoA(&own);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW own;
+    GetStartupInfoW(&own);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (own.dwFlags & STARTF_USESHOWWINDOW) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -163,9 +168,9 @@ int main() {
     PROCESS_INFORMATION child = {};
     // No handle inheritance: a pipe that reads tracecap's output must end
     // with tracecap, not with whatever the program starts in turn.
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
                         &startup, &child)) {
-        writeOut(err, "tracecap: cannot start: " + command + "\r\n");
+        writeOut(err, "tracecap: cannot start: " + ansi(command) + "\r\n");
         return EXIT_CANNOT_START;
     }
     LARGE_INTEGER start;

@@ -166,3 +166,51 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
     // No partial file is left beside the output.
     EXPECT_EQ(0, std::system(("test -z \"$(ls '" + f.path + "' | grep partial)\"").c_str()));
 }
+
+// Editors write UTF-8 with a byte-order mark, and lines ended by CR LF, LF
+// or CR: every form configures the same launcher.
+TEST(LauncherConfig, ByteOrderMarkAndAnyLineEndsConfigureTheSameLauncher) {
+    Folder f;
+    const std::string lines[] = {"# \xC3\xA9" "dition", "PROP_START_JAR = caf\xC3\xA9.jar", "PROP_MIN_VERSION = 1.8",
+                                 "", "product-name = Caf\xC3\xA9"};
+    auto configured = [&](const std::string& name, const std::string& start, const std::string& lineEnd) {
+        std::string text = start;
+        for (const std::string& line : lines) text += line + lineEnd;
+        writeFileBytes(f / (name + ".conf"), Bytes(text.begin(), text.end()));
+        CliRun r = runCli("configure " + quoted(LAUNCHER_IMAGE) + " " + quoted(f / (name + ".exe")) + " --config " +
+                          quoted(f / (name + ".conf")));
+        EXPECT_EQ(0, r.exitCode) << name << ": " << r.output;
+        return readFileBytes(f / (name + ".exe"));
+    };
+    const Bytes reference = configured("lf", "", "\n");
+    LauncherResources launcher(reference);
+    EXPECT_EQ("caf\xC3\xA9.jar", launcher.string(101).value_or("?"));
+    EXPECT_EQ("1.8", launcher.string(104).value_or("?"));
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_TRUE(reference == configured("crlf", "", "\r\n")) << "crlf";
+    EXPECT_TRUE(reference == configured("cr", "", "\r")) << "cr";
+    EXPECT_TRUE(reference == configured("bom-crlf", bom, "\r\n")) << "bom-crlf";
+    EXPECT_TRUE(reference == configured("bom-cr", bom, "\r")) << "bom-cr";
+}
+
+// Unicode mode from the file or the option, shown by show, and undone
+// without a trace.
+TEST(LauncherConfig, UnicodeModeIsSetShownAndUndone) {
+    Folder f;
+    writeFileBytes(f / "unicode.conf", Bytes{'u', 'n', 'i', 'c', 'o', 'd', 'e', ' ', '=', ' ', 'o', 'n', '\n'});
+    const std::string image = quoted(LAUNCHER_IMAGE);
+    ASSERT_EQ(0, runCli("configure " + image + " " + quoted(f / "on.exe") + " --config " + quoted(f / "unicode.conf")).exitCode);
+    ASSERT_EQ(0, runCli("configure " + quoted(f / "on.exe") + " " + quoted(f / "undone.exe") + " --unicode off").exitCode);
+    ASSERT_EQ(0, runCli("configure " + image + " " + quoted(f / "off.exe") + " --unicode off").exitCode);
+    EXPECT_NE(std::string::npos, runCli("show " + quoted(f / "on.exe")).output.find("\nUnicode mode: on ("));
+    EXPECT_NE(std::string::npos, runCli("show " + image).output.find("\nUnicode mode: off\n"));
+    EXPECT_EQ("", imageProblems(readFileBytes(f / "on.exe")));
+    EXPECT_TRUE(readFileBytes(f / "off.exe") == readFileBytes(f / "undone.exe"));
+
+    writeFileBytes(f / "bad.conf", Bytes{'u', 'n', 'i', 'c', 'o', 'd', 'e', '=', 'y', 'e', 's', '\n'});
+    CliRun badFile = runCli("configure " + image + " " + quoted(f / "out.exe") + " --config " + quoted(f / "bad.conf"));
+    EXPECT_EQ(1, badFile.exitCode);
+    EXPECT_NE(std::string::npos, badFile.output.find("line 1: unicode takes on or off")) << badFile.output;
+    EXPECT_EQ(2, runCli("configure " + image + " " + quoted(f / "out.exe") + " --unicode yes").exitCode);
+    EXPECT_FALSE(exists(f / "out.exe"));
+}

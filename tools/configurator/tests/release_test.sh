@@ -1,0 +1,29 @@
+#!/bin/sh
+# The release: a .tar.gz and a .zip of the same files, checksums that hold
+# for both, and a Linux configurator that the zip keeps executable.
+#
+#   release_test.sh BUILD_DIR
+set -eu
+top=$(cd "$(dirname "$0")/../../.." && pwd)
+build=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/release-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+
+"$top/tools/release.sh" "$build" "$work/release" >/dev/null
+cd "$work/release"
+set -- *.tar.gz
+name=${1%.tar.gz}
+[ -f "$name.zip" ] || fail "no $name.zip"
+[ "$(wc -l <SHA256SUMS)" = 2 ] || fail "SHA256SUMS does not list both archives"
+sha256sum --quiet -c SHA256SUMS || fail "the checksums do not hold"
+
+tar -tzf "$name.tar.gz" | grep -v '/$' | sort >tar.txt
+unzip -Z1 "$name.zip" | grep -v '/$' | sort >zip.txt
+cmp -s tar.txt zip.txt || { diff tar.txt zip.txt; fail "the archives hold different files"; }
+for file in launcher.exe README.md windows/launcher-config.exe windows/tracecap.exe linux/launcher-config; do
+  grep -qx "$name/$file" zip.txt || fail "$file is missing"
+done
+mkdir unpacked && (cd unpacked && unzip -q "../$name.zip")
+"unpacked/$name/linux/launcher-config" --help >/dev/null || fail "the zip's Linux configurator does not run"
+echo "release archives and checksums: passed"
