@@ -74,11 +74,11 @@ void traceCandidate(const RuntimeCandidate& candidate, const Examined& examined,
 Examined examine(const RuntimeCandidate& candidate, const SearchCriteria& criteria) {
     Examined examined;
     RuntimeFacts& facts = examined.facts;
-    const Text executable = candidate.home + "\\bin\\" + javaExeName;
-    facts.hasExecutable = isExistingFile(executable);
+    const int width = executableWidth(candidate.home + "\\bin\\" + javaExeName);
+    facts.hasExecutable = width >= 0;
     if (facts.hasExecutable) {
-        facts.width = executableWidth(executable);
-        facts.developmentKit = isExistingFile(candidate.home + "\\bin\\javac.exe");
+        facts.width = width;
+        facts.developmentKit = criteria.developmentKit && isExistingFile(candidate.home + "\\bin\\javac.exe");
         facts.version = readReleaseVersion(candidate.home);
         if (!facts.version.empty()) examined.versionSource = "release file";
     }

@@ -15,32 +15,34 @@ const DWORD VALUE_MAX = 1024;
 const DWORD SUBKEYS_MAX = 256;
 const DWORD ENVIRONMENT_VALUE_MAX = 32767;
 
-// Each layout: the key whose subkeys are installations, the path below
-// such a subkey, and the value that names the home.
+// Each layout: the vendor's key, its key whose subkeys are installations,
+// the path below such a subkey, and the value that names the home. Rows of
+// one vendor follow each other: its key is opened once for them.
 struct RegistryLayout {
+    const char* vendor;
     const char* key;
     const char* below;
     const char* value;
 };
 
 const RegistryLayout REGISTRY_LAYOUTS[] = {
-    {"SOFTWARE\\JavaSoft\\Java Runtime Environment", "", "JavaHome"},
-    {"SOFTWARE\\JavaSoft\\Java Development Kit", "", "JavaHome"},
-    {"SOFTWARE\\JavaSoft\\JRE", "", "JavaHome"},
-    {"SOFTWARE\\JavaSoft\\JDK", "", "JavaHome"},
-    {"SOFTWARE\\Eclipse Adoptium\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Eclipse Adoptium\\JRE", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\AdoptOpenJDK\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\AdoptOpenJDK\\JRE", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Eclipse Foundation\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Eclipse Foundation\\JRE", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Microsoft\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Microsoft\\JRE", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Semeru\\JDK", "\\openj9\\MSI", "Path"},
-    {"SOFTWARE\\Semeru\\JRE", "\\openj9\\MSI", "Path"},
-    {"SOFTWARE\\Azul Systems\\Zulu", "", "InstallationPath"},
-    {"SOFTWARE\\BellSoft\\Liberica", "", "InstallationPath"},
-    {"SOFTWARE\\SapMachine\\JDK", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft", "Java Runtime Environment", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft", "Java Development Kit", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft", "JRE", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft", "JDK", "", "JavaHome"},
+    {"SOFTWARE\\Eclipse Adoptium", "JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Eclipse Adoptium", "JRE", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\AdoptOpenJDK", "JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\AdoptOpenJDK", "JRE", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Eclipse Foundation", "JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Eclipse Foundation", "JRE", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Microsoft", "JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Microsoft", "JRE", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Semeru", "JDK", "\\openj9\\MSI", "Path"},
+    {"SOFTWARE\\Semeru", "JRE", "\\openj9\\MSI", "Path"},
+    {"SOFTWARE\\Azul Systems", "Zulu", "", "InstallationPath"},
+    {"SOFTWARE\\BellSoft", "Liberica", "", "InstallationPath"},
+    {"SOFTWARE\\SapMachine", "JDK", "", "JavaHome"},
 };
 
 const char* const VENDOR_FOLDERS[] = {
@@ -82,10 +84,9 @@ Text readEnvironment(const char* name) {
     return result;
 }
 
-RegistryKey openKey(HKEY root, const Text& path, REGSAM view) {
+RegistryKey openKey(HKEY parent, const char* path, REGSAM view) {
     RegistryKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view, key.put()) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(parent, path, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view, key.put()) != ERROR_SUCCESS) {
         key.release();
     }
     return key;
@@ -93,8 +94,8 @@ RegistryKey openKey(HKEY root, const Text& path, REGSAM view) {
 
 // A string value, expanded when the installer wrote an expandable one;
 // empty for any other type or a value that does not fit.
-Text readPathValue(HKEY root, const Text& path, const char* name, REGSAM view) {
-    RegistryKey key = openKey(root, path, view);
+Text readPathValue(HKEY parent, const Text& path, const char* name, REGSAM view) {
+    RegistryKey key = openKey(parent, path.c_str(), view);
     if (!key) return Text();
     char value[VALUE_MAX + 1] = {};
     DWORD size = VALUE_MAX;
@@ -109,27 +110,50 @@ Text readPathValue(HKEY root, const Text& path, const char* name, REGSAM view) {
     return length > 0 && length <= VALUE_MAX ? Text(expanded) : Text();
 }
 
-void gatherFromLayout(CandidateList& list, const RegistryRoot& root, const RegistryView& view,
-                      const RegistryLayout& layout) {
-    RegistryKey key = openKey(root.key, layout.key, view.flag);
+// `source` is the layout's key as the registry editor shows it, with a
+// trailing backslash; each subkey's source is that, the subkey, the path
+// below it and the view.
+void gatherFromLayout(CandidateList& list, HKEY vendorKey, const RegistryLayout& layout, const Text& source,
+                      const RegistryView& view) {
+    RegistryKey key = openKey(vendorKey, layout.key, view.flag);
     if (!key) return;
     char name[KEY_NAME_MAX + 1];
     for (DWORD index = 0; index < SUBKEYS_MAX; ++index) {
         DWORD length = KEY_NAME_MAX;
         if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         name[length < KEY_NAME_MAX ? length : KEY_NAME_MAX] = '\0';
-        const Text path = Text(layout.key) + "\\" + name + layout.below;
-        const Text home = readPathValue(root.key, path, layout.value, view.flag);
-        list.add(home, Text(root.name) + "\\" + path + " (" + view.name + ")");
+        Text below(name);
+        below += layout.below;
+        Text where(source);
+        where += below;
+        where += " (";
+        where += view.name;
+        where += ")";
+        list.add(readPathValue(key.get(), below, layout.value, view.flag), where);
     }
 }
 
 void gatherFromRegistry(CandidateList& list) {
     RegistryView views[2];
     const int viewCount = registryViews(views);
+    const int layoutCount = sizeof REGISTRY_LAYOUTS / sizeof REGISTRY_LAYOUTS[0];
     for (const RegistryRoot& root : REGISTRY_ROOTS) {
         for (int v = 0; v < viewCount; ++v) {
-            for (const RegistryLayout& layout : REGISTRY_LAYOUTS) gatherFromLayout(list, root, views[v], layout);
+            RegistryKey vendorKey;
+            for (int i = 0; i < layoutCount; ++i) {
+                const RegistryLayout& layout = REGISTRY_LAYOUTS[i];
+                if (i == 0 || lstrcmpA(layout.vendor, REGISTRY_LAYOUTS[i - 1].vendor) != 0) {
+                    vendorKey = openKey(root.key, layout.vendor, views[v].flag);
+                }
+                if (!vendorKey) continue;
+                Text source(root.name);
+                source += "\\";
+                source += layout.vendor;
+                source += "\\";
+                source += layout.key;
+                source += "\\";
+                gatherFromLayout(list, vendorKey.get(), layout, source, views[v]);
+            }
         }
     }
 }
@@ -173,7 +197,8 @@ void gatherFromFolder(CandidateList& list, const Text& vendorFolder, const Text&
         const Text name(entry.cFileName);
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
         const Text home = vendorFolder + "\\" + name;
-        if (isExistingFile(home + "\\bin\\" + executableName)) list.add(home, "vendor folder");
+        // Registered runtimes live here too: a known home costs no file test.
+        if (!list.contains(home) && isExistingFile(home + "\\bin\\" + executableName)) list.add(home, "vendor folder");
     } while (FindNextFileA(listing.get(), &entry));
 }
 
@@ -209,17 +234,23 @@ Text normaliseHome(const Text& home) {
     return length > 0 && length < MAX_PATH ? Text(full, length) : text;
 }
 
-void CandidateList::add(const Text& home, const Text& source) {
-    const Text normal = normaliseHome(home);
-    if (normal.empty()) return;
+bool CandidateList::listed(const Text& normalHome) const {
     for (int i = 0; i < count_; ++i) {
-        if (lstrcmpiA(items_[i].home.c_str(), normal.c_str()) == 0) return;
+        if (lstrcmpiA(items_[i].home.c_str(), normalHome.c_str()) == 0) return true;
     }
+    return false;
+}
+
+bool CandidateList::contains(const Text& home) const { return listed(normaliseHome(home)); }
+
+void CandidateList::add(const Text& home, const Text& source) {
+    Text normal = normaliseHome(home);
+    if (normal.empty() || listed(normal)) return;
     if (count_ == CAPACITY) {
         overflowed_ = true;
         return;
     }
-    items_[count_].home = normal;
+    items_[count_].home = static_cast<Text&&>(normal);
     items_[count_].source = source;
     ++count_;
 }

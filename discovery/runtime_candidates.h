@@ -22,11 +22,16 @@ public:
     // remembers that it overflowed.
     void add(const Text& home, const Text& source);
 
+    // Whether the home, made comparable as add() does, is listed.
+    bool contains(const Text& home) const;
+
     int count() const { return count_; }
     const RuntimeCandidate& operator[](int i) const { return items_[i]; }
     bool overflowed() const { return overflowed_; }
 
 private:
+    bool listed(const Text& normalHome) const;
+
     RuntimeCandidate items_[CAPACITY];
     int count_ = 0;
     bool overflowed_ = false;

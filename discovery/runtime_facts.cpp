@@ -52,7 +52,7 @@ bool isExistingFile(const Text& path) {
 
 int executableWidth(const Text& path) {
     FileHandle file = openForReading(path);
-    if (!file) return 0;
+    if (!file) return -1;
     BYTE dos[PE_OFFSET_FIELD + 4];
     if (!readAt(file.get(), 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return 0;
     const DWORD offset = littleEndian(dos + PE_OFFSET_FIELD, 4);

@@ -10,7 +10,7 @@ bool isExistingFile(const Text& path);
 
 // 64 or 32 from the Machine field of the file's PE header (x64 and ARM64
 // are 64-bit, x86 is 32-bit); 0 when the file is no Windows executable of
-// either width or cannot be read.
+// either width; -1 when there is no file to open (a folder included).
 int executableWidth(const Text& path);
 
 // The version stated by home\release, read no further than its first

@@ -170,6 +170,6 @@ TEST(ModernRuntimeFacts, WidthComesFromThePeHeaderMachineField) {
     }
     EXPECT_EQ(64, executableWidth(standinImage(64).c_str()));
     EXPECT_EQ(32, executableWidth(standinImage(32).c_str()));
-    EXPECT_EQ(0, executableWidth((folder / "missing.exe").c_str()));
-    EXPECT_EQ(0, executableWidth(folder.path().c_str()));
+    EXPECT_EQ(-1, executableWidth((folder / "missing.exe").c_str()));
+    EXPECT_EQ(-1, executableWidth(folder.path().c_str()));
 }
