@@ -180,12 +180,15 @@ void gatherFromPath(CandidateList& list, const Text& executableName) {
     for (size_t start = 0; start < path.length();) {
         size_t end = start;
         while (end < path.length() && path[end] != ';') ++end;
-        Text folder = unquoted(path.substr(start, end - start));
+        const Text entry = unquoted(path.substr(start, end - start));
         start = end + 1;
-        while (folder.length() > 3 && isSeparator(folder[folder.length() - 1])) folder.truncate(folder.length() - 1);
-        if (!isAbsolute(folder) || !isExistingFile(folder + "\\" + executableName)) continue;
+        if (!isAbsolute(entry)) continue;
+        const Text folder = normaliseHome(entry);
+        // A drive's root has no parent to be a home.
         const size_t parentEnd = folder.findLast('\\');
-        if (parentEnd != Text::npos) list.add(folder.substr(0, parentEnd), "PATH");
+        if (parentEnd == Text::npos || parentEnd + 1 == folder.length()) continue;
+        if (!isExistingFile(folder + "\\" + executableName)) continue;
+        list.add(folder.substr(0, parentEnd == 2 && folder[1] == ':' ? 3 : parentEnd), "PATH");
     }
 }
 
