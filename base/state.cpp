@@ -9,3 +9,6 @@ bool debugMode = false;
 Text javaExeName("javaw.exe");
 Text minimumVersion("1.3");
 HWND splashWindow = nullptr;
+
+Text maximumVersion;
+int requiredRuntimeBits = 0;

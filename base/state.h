@@ -18,3 +18,8 @@ extern bool debugMode;         // copy the application's output to log.txt
 extern Text javaExeName;       // "javaw.exe", or "java.exe" for a console run
 extern Text minimumVersion;    // PROP_MIN_VERSION, or "1.3"; set by the runtime search
 extern HWND splashWindow;      // the splash picture's window, which also carries the watchdog's timer
+
+// Set by the modern runtime search only, for the missing-runtime message;
+// the classic search leaves them empty and 0.
+extern Text maximumVersion;     // PROP_MAX_VERSION
+extern int requiredRuntimeBits; // 64 or 32 from PROP_RUNTIME_BITS; 0: either

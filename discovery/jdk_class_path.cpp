@@ -28,3 +28,11 @@ Text buildJdkLibraryClassPath() {
     traceDirect(list);
     return list;
 }
+
+Text bootClassPathLibraries() {
+    if (runtimeFeatureVersion >= 9) {
+        traceDirect("No boot class path: Java 9 or later");
+        return Text();
+    }
+    return buildJdkLibraryClassPath();
+}

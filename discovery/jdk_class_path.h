@@ -11,3 +11,8 @@ void appendLibraryEntry(Text& list, const Text& home, const char* fileName);
 // The jars of runtimeHome + "\lib", quoted, separated by ";", in the order
 // the directory listing gives them; empty when there are none.
 Text buildJdkLibraryClassPath();
+
+// The jars for the boot class path of a JDK-only launch: those of
+// buildJdkLibraryClassPath(), or none for a runtime the modern search knows
+// to be Java 9 or later, which refuses the option and would not start.
+Text bootClassPathLibraries();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "discovery/modern_search.h"
 #include "discovery/path_exists.h"
 #include "discovery/registry.h"
 #include "discovery/version_probe.h"
@@ -11,6 +12,7 @@
 #include "base/trace.h"
 
 Text runtimeHome;
+unsigned runtimeFeatureVersion = 0;
 
 namespace {
 
@@ -94,10 +96,16 @@ Text findJavaExecutable(const Text& launcherFolder) {
     Text bundled = launcherFolder + "\\" + jrePath;
     traceLine << "PROP_JRE_PATH: " << jrePath << traceEnd;
     traceLine << "Try bundled JRE or JDK path: " << bundled << traceEnd;
+    const bool modern = isSettingPresent(PROP_MODERN_SEARCH) != 0;
     if (pathExists(bundled)) {
         traceDirect("Bundled Jre or jdk found");
         runtimeHome = launcherFolder + "\\..\\jre";
+        if (modern) runtimeFeatureVersion = privateRuntimeFeature(bundled);
         return bundled;
+    }
+    if (modern) {
+        traceDirect("Bundled Jre not found");
+        return findModernRuntime();
     }
 
     if (jdkOnly) {

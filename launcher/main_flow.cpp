@@ -149,7 +149,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     }
     if ((splashActive || stayAlive) && !setUpSplashAndWatchdog(instance, showCommand)) return 1;
 
-    Text jdkLibraries = jdkOnly ? buildJdkLibraryClassPath() : Text();
+    Text jdkLibraries = jdkOnly ? bootClassPathLibraries() : Text();
     Text argumentLine = buildArgumentLine(vmOptions, jdkLibraries, startJar, switches.remainingArguments);
     ApplicationRunner* runner = new ApplicationRunner();
     traceLine << "Full argument line: " << argumentLine << traceEnd;

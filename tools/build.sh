@@ -25,3 +25,5 @@ if [ "$run_build" != "$build" ]; then
   cmake --build "$run_build" -j"$(nproc)"
 fi
 "$top/tools/wine-prefix.sh" "$run_build"
+# A tested 32-bit tree also runs its registry scenarios in a 64-bit prefix.
+if [ "$run_build" = "$build" ]; then "$top/tools/wine-prefix.sh" "$run_build" win64; fi

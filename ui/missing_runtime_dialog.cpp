@@ -74,11 +74,16 @@ int edgeWithin(int referenceLow, int referenceHigh, int workLow, int workHigh, i
 
 }  // namespace
 
-Text missingRuntimeMessage(bool jdk, const Text& version, const char* downloadAddress) {
+Text missingRuntimeMessage(bool jdk, const Text& version, const char* downloadAddress, const Text& maximum,
+                           int bits) {
     Text text("This application cannot start since no appropriate JVM was found.\n");
-    text += jdk ? "It is required to have JDK version " : "It is required to have JRE version ";
+    text += "It is required to have ";
+    if (bits == 64) text += "64-bit ";
+    if (bits == 32) text += "32-bit ";
+    text += jdk ? "JDK version " : "JRE version ";
     text += version;
-    text += " or higher installed on your computer.\n";
+    text += maximum.empty() ? Text(" or higher") : " up to " + maximum;
+    text += " installed on your computer.\n";
     text += "Please go to ";
     text += downloadAddress;
     text += " for installation instructions.";
@@ -195,7 +200,8 @@ void showMissingRuntimeDialog() {
     // launcher or in the current directory must never be loaded instead.
     loadSystemLibrary("RICHED32.DLL");
 
-    Text message = missingRuntimeMessage(jdkOnly != 0, minimumVersion, JAVA_DOWNLOAD_ADDRESS);
+    Text message =
+        missingRuntimeMessage(jdkOnly != 0, minimumVersion, JAVA_DOWNLOAD_ADDRESS, maximumVersion, requiredRuntimeBits);
     MissingRuntimeDialog dialog("Application Cannot Start", JAVA_DOWNLOAD_ADDRESS, message.c_str(),
                                 MISSING_RUNTIME_DIALOG_HEIGHT);
     dialog.runModal(GetActiveWindow());

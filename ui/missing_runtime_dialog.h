@@ -13,8 +13,10 @@ const int MISSING_RUNTIME_DIALOG_HEIGHT = 55;
 const WORD MESSAGE_CONTROL_ID = 1004;
 
 // The three-line message: the edition is JDK or JRE, the version the
-// minimum in effect.
-Text missingRuntimeMessage(bool jdk, const Text& version, const char* downloadAddress);
+// minimum in effect. The modern search also names its maximum and the
+// width it requires (0: either), when they are set.
+Text missingRuntimeMessage(bool jdk, const Text& version, const char* downloadAddress,
+                           const Text& maximum = Text(), int bits = 0);
 
 // Where a dialog of the given size goes: centred on the reference
 // rectangle, kept inside the work area.

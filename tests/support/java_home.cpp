@@ -7,11 +7,21 @@
 #include "temp_folder.h"
 #include "test_paths.h"
 
-JavaHome::JavaHome(const std::string& home, bool developmentKit) : home_(home) {
-    copyFile(standinImage(), java());
-    copyFile(standinImage(), javaw());
-    if (developmentKit) addLibrary("tools.jar");
+JavaHome::JavaHome(const std::string& home, bool developmentKit, int bits) : home_(home) {
+    const std::string image = bits ? standinImage(bits) : standinImage();
+    copyFile(image, java());
+    copyFile(image, javaw());
+    if (developmentKit) {
+        writeFile(home_ + "\\bin\\javac.exe", "MZ");
+        addLibrary("tools.jar");
+    }
     writeConfiguration();
+}
+
+JavaHome& JavaHome::release(const std::string& version) {
+    writeFile(home_ + "\\release", "IMPLEMENTOR=\"Stand-in\"\nJAVA_VERSION_DATE=\"2024-01-16\"\nJAVA_VERSION=\"" + version +
+                                        "\"\nOS_ARCH=\"stand-in\"\n");
+    return *this;
 }
 
 JavaHome& JavaHome::version(const std::string& version) {

@@ -20,8 +20,9 @@ struct StandinStart {
 
 class JavaHome {
 public:
-    // Creates the home; a development kit also gets lib\tools.jar.
-    explicit JavaHome(const std::string& home, bool developmentKit = false);
+    // Creates the home; a development kit also gets bin\javac.exe and
+    // lib\tools.jar. `bits` picks the stand-in's width (0: this tree's).
+    explicit JavaHome(const std::string& home, bool developmentKit = false, int bits = 0);
 
     const std::string& home() const { return home_; }
     std::string javaw() const { return home_ + "\\bin\\javaw.exe"; }
@@ -29,6 +30,8 @@ public:
 
     // The version "-version" reports, in the usual first line.
     JavaHome& version(const std::string& version);
+    // The home's release file, stating this JAVA_VERSION.
+    JavaHome& release(const std::string& version);
     // One more line of the configuration file (key=value).
     JavaHome& configure(const std::string& line);
     void addLibrary(const std::string& fileName);

@@ -12,4 +12,8 @@ std::string binFolder() {
 std::string launcherImage() { return binFolder() + "\\launcher.exe"; }
 std::string tracecapImage() { return binFolder() + "\\tracecap.exe"; }
 std::string standinImage() { return binFolder() + "\\java_standin.exe"; }
+std::string standinImage(int bits) {
+    if (bits == static_cast<int>(sizeof(void*) * 8)) return standinImage();
+    return binFolder() + "\\java_standin" + std::to_string(bits) + ".exe";
+}
 std::string driverImage() { return binFolder() + "\\windriver.exe"; }
