@@ -12,4 +12,5 @@ std::string binFolder() {
 std::string launcherImage() { return binFolder() + "\\launcher.exe"; }
 std::string tracecapImage() { return binFolder() + "\\tracecap.exe"; }
 std::string standinImage() { return binFolder() + "\\java_standin.exe"; }
+std::string consoleStandinImage() { return binFolder() + "\\java_standin_console.exe"; }
 std::string driverImage() { return binFolder() + "\\windriver.exe"; }

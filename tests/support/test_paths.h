@@ -7,4 +7,5 @@ std::string binFolder();
 std::string launcherImage();  // the shipped launcher.exe
 std::string tracecapImage();
 std::string standinImage();
+std::string consoleStandinImage();  // the stand-in built as a console program
 std::string driverImage();
