@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "base/trace.h"
+#include "base/worker_threads.h"
 
 namespace {
 
@@ -13,6 +14,12 @@ const DWORD CHUNK_MAX = 255;
 bool duplicateWithin(HANDLE source, HANDLE* target, BOOL inheritable) {
     HANDLE self = GetCurrentProcess();
     return DuplicateHandle(self, source, self, target, 0, inheritable, DUPLICATE_SAME_ACCESS) != 0;
+}
+
+DWORD bytesWaiting(HANDLE pipe) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return 0;
+    return available;
 }
 
 }  // namespace
@@ -64,9 +71,14 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
     errorWrite.reset();
 
     // Suspended, so that everything the owner needs is taken before a
-    // self-destroying runner can go away.
+    // self-destroying runner can go away, and so that it is listed for the
+    // launcher's end before it runs.
     ThreadHandle thread(CreateThread(nullptr, 0, readerMain, this, CREATE_SUSPENDED, nullptr));
     if (!thread) return failStart(2);
+    if (!listWorkerThread(thread.get())) {
+        TerminateThread(thread.get(), 0);
+        return failStart(2);
+    }
     if (started) {
         if (!duplicateWithin(process_.get(), started->process.put(), FALSE) ||
             !duplicateWithin(thread.get(), started->readerThread.put(), FALSE)) {
@@ -151,13 +163,37 @@ DWORD WINAPI ChildProcessRunner::readerMain(void* runner) {
     return 1;
 }
 
+void ChildProcessRunner::deliver(char* chunk, DWORD length) {
+    chunk[length] = '\0';
+    if (!(mode_ & ModeRawText)) OemToCharBuffA(chunk, chunk, length);
+    onOutput(chunk);
+}
+
+// Once the launcher is ending, the loop takes only what the pipe holds at
+// that moment (all an ended child wrote; a bounded piece of a child that
+// prints on) and never blocks again, so the stop comes after the chunk in
+// hand even when the child keeps printing.
 void ChildProcessRunner::readOutput() {
     char chunk[CHUNK_MAX + 1];
-    DWORD length = 0;
-    while (ReadFile(outputRead_.get(), chunk, CHUNK_MAX, &length, nullptr) && length > 0) {
-        chunk[length] = '\0';
-        if (!(mode_ & ModeRawText)) OemToCharBuffA(chunk, chunk, length);
-        onOutput(chunk);
+    bool stopping = false;
+    DWORD left = 0;  // while stopping: bytes still to take
+    for (;;) {
+        if (!stopping && workerThreadsStopping()) {
+            stopping = true;
+            left = bytesWaiting(outputRead_.get());
+        }
+        if (stopping && left == 0) break;
+        const DWORD wanted = stopping && left < CHUNK_MAX ? left : CHUNK_MAX;
+        DWORD length = 0;
+        if (!ReadFile(outputRead_.get(), chunk, wanted, &length, nullptr)) {
+            // The stop's cancel woke a blocked read; what the pipe holds is
+            // still there.
+            if (GetLastError() == ERROR_OPERATION_ABORTED) continue;
+            break;
+        }
+        if (length == 0) break;
+        if (stopping) left -= length;
+        deliver(chunk, length);
     }
     onOutput(nullptr);
 

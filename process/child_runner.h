@@ -2,6 +2,9 @@
 // output and error are pipes held by the launcher. A reader thread of the
 // runner's own hands everything the child writes, chunk by chunk, to
 // onOutput(), and calls it once more with null when the output has ended.
+// The reader is one of the launcher's worker threads (base/worker_threads.h):
+// when the launcher ends, it stops after the chunk in hand and what the
+// pipe holds at that moment.
 #pragma once
 
 #include <windows.h>
@@ -67,6 +70,7 @@ private:
     void readOutput();
     int failStart(int result);
     bool createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error);
+    void deliver(char* chunk, DWORD length);
     void releaseHandles();
 
     PROCESS_INFORMATION processInfo_;

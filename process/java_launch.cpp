@@ -36,7 +36,6 @@ int launchApplication(const Text& exePath, const Text& argumentLine, Application
     // From here on the runner belongs to its reader thread.
     childProcess = std::move(started.process);
     childProcessId = started.processId;
-    logFile.watchWriter(started.readerThread.release());
     return 0;
 }
 

@@ -283,3 +283,18 @@ TEST(Watchdog, EndingAtTheApplicationWindowCompletesTheDebugLog) {
     EXPECT_EQ(2000u * 18, log.size());  // every line, with CR LF
     EXPECT_EQ(expectedDebugLog(run), log);
 }
+
+// An application that prints without a pause does not hold up the
+// launcher's end: its reader stops after the chunk in hand and what the
+// pipe held, and the debug log holds every chunk the trace shows.
+TEST(Watchdog, ChattyApplicationDoesNotHoldUpTheEndAndTheDebugLogIsComplete) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "1"));
+    s.app.configure("chatter_ms=60000");
+    TracedRun run = s.run("-Xdebug");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(0u, run.exitCode);
+    const std::string log = readFile(s.root() + "\\log.txt");
+    EXPECT_NE(std::string::npos, log.find("chatter line 1\r\n"));  // it printed while the launcher ran
+    const std::string traced = expectedDebugLog(run);
+    EXPECT_TRUE(traced == log) << "the trace shows " << traced.size() << " bytes, the log holds " << log.size();
+}

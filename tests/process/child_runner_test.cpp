@@ -10,6 +10,7 @@
 
 #include "java_home.h"
 #include "base/handle.h"
+#include "base/worker_threads.h"
 #include "process/child_runner.h"
 #include "temp_folder.h"
 #include "trace_capture.h"
@@ -210,4 +211,24 @@ TEST(ChildProcessRunner, ChildIsStartedHiddenWithPipedStandardHandles) {
     EXPECT_EQ("pipe", starts[0].stdinKind);
     EXPECT_EQ("pipe", starts[0].stdoutKind);
     EXPECT_EQ("pipe", starts[0].stderrKind);
+}
+
+// The launcher's end stops every reader whatever its child does: one
+// blocked in its read of a silent child, and one whose child prints without
+// a pause; each hands on the end of its output.
+TEST(ChildProcessRunner, StopEndsReadersOfSilentAndOfChattyChildren) {
+    for (const char* behaviour : {"run_ms=20000", "chatter_ms=20000"}) {
+        Child child;
+        child.home.configure(behaviour);
+        RecordingRunner runner(ModeKeepAfterEnd);
+        StartedChild started;
+        ASSERT_EQ(0, runner.run(child.command().c_str(), &started));
+        const bool chatty = std::string(behaviour).find("chatter") == 0;
+        for (int i = 0; chatty && i < 500 && runner.chunks().empty(); ++i) Sleep(20);
+        stopWorkerThreads();
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started.readerThread.get(), 0)) << behaviour;
+        EXPECT_EQ(1, runner.endCalls()) << behaviour;
+        EXPECT_EQ(chatty, !runner.chunks().empty()) << behaviour;
+        TerminateProcess(started.process.get(), 0);
+    }
 }
