@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -211,6 +212,42 @@ TEST(ChildProcessRunner, ChildIsStartedHiddenWithPipedStandardHandles) {
     EXPECT_EQ("pipe", starts[0].stdinKind);
     EXPECT_EQ("pipe", starts[0].stdoutKind);
     EXPECT_EQ("pipe", starts[0].stderrKind);
+}
+
+// The child is in the job before it runs; a job that refuses it leaves it
+// running outside, and the trace says so.
+TEST(ChildProcessRunner, ChildRunsInTheJobOrOutsideWhenTheJobRefusesIt) {
+    struct Case {
+        DWORD access;
+        bool inJob;
+    };
+    for (const Case& c : {Case{JOB_OBJECT_ALL_ACCESS, true}, Case{JOB_OBJECT_QUERY, false}}) {
+        Child child;
+        child.home.configure("run_ms=500").configure("exit_code=9");
+        UniqueHandle<KernelHandleTraits> job(CreateJobObjectA(nullptr, nullptr));
+        UniqueHandle<KernelHandleTraits> given;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), job.get(), GetCurrentProcess(), given.put(), c.access, FALSE, 0));
+        TraceCapture capture;
+        RecordingRunner runner(ModeKeepAfterEnd);
+        ChildSetup setup;
+        setup.job = given.get();
+        StartedChild started;
+        ASSERT_EQ(0, runner.run(child.command().c_str(), &started, &setup));
+        EXPECT_EQ(c.inJob, started.inJob);
+        BOOL member = FALSE;
+        IsProcessInJob(started.process.get(), job.get(), &member);
+        EXPECT_EQ(c.inJob, member != FALSE);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started.process.get(), 10000));
+        DWORD exitCode = 0;
+        GetExitCodeProcess(started.process.get(), &exitCode);
+        EXPECT_EQ(9u, exitCode) << "it ran";
+        const std::vector<std::string> lines = capture.lines();
+        const bool refusalTraced =
+            std::find(lines.begin(), lines.end(), "AssignProcessToJobObject failed: the process runs without the job.") !=
+            lines.end();
+        EXPECT_EQ(!c.inJob, refusalTraced);
+        ASSERT_TRUE(runner.waitForEnd());
+    }
 }
 
 // The launcher's end stops every reader whatever its child does: one
