@@ -45,6 +45,12 @@ BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
     if (processId != childProcessId || !(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
     splashActive = 0;
     ShowWindow(splashWindow, SW_HIDE);
+    if (waitForExit) {
+        // The splash wait is over; the wait for the application's end goes
+        // on without it.
+        endWait();
+        return FALSE;
+    }
     // The normal exit, so that the log file is completed and closed, once
     // the reader threads are done with it.
     stopWorkerThreads();

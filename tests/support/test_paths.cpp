@@ -13,4 +13,5 @@ std::string launcherImage() { return binFolder() + "\\launcher.exe"; }
 std::string tracecapImage() { return binFolder() + "\\tracecap.exe"; }
 std::string standinImage() { return binFolder() + "\\java_standin.exe"; }
 std::string consoleStandinImage() { return binFolder() + "\\java_standin_console.exe"; }
+std::string consoleHostImage() { return binFolder() + "\\console_host.exe"; }
 std::string driverImage() { return binFolder() + "\\windriver.exe"; }

@@ -8,4 +8,5 @@ std::string launcherImage();  // the shipped launcher.exe
 std::string tracecapImage();
 std::string standinImage();
 std::string consoleStandinImage();  // the stand-in built as a console program
+std::string consoleHostImage();
 std::string driverImage();
