@@ -5,8 +5,6 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "base/handle.h"
-
 class LogFile {
 public:
     LogFile();
@@ -23,18 +21,14 @@ public:
     // every chunk. Does nothing once the log is closed.
     void write(const char* chunk);
 
-    // The thread that calls write(); close() lets it finish the chunk it
-    // holds before the file goes. Takes ownership of the handle.
-    void watchWriter(HANDLE writerThread);
-
+    // The writer, the application runner's reader thread, has been stopped
+    // before the process ends (see base/worker_threads.h); the lock keeps a
+    // write and the close apart all the same.
     void close();
 
 private:
-    void stopWriter();
-
     CRITICAL_SECTION lock_;
     FILE* file_ = nullptr;
-    ThreadHandle writer_;
 };
 
 extern LogFile logFile;

@@ -4,6 +4,7 @@ int splashActive = 1;
 int splashSecondsLeft = 3;
 int stayAlive = 1;
 int waitForWindow = 0;
+int waitForExit = 0;
 int jdkOnly = 0;
 bool debugMode = false;
 Text javaExeName("javaw.exe");

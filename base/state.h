@@ -13,6 +13,7 @@ extern int splashActive;       // the splash is shown and its countdown runs
 extern int splashSecondsLeft;  // whole seconds of countdown left
 extern int stayAlive;          // keep the watchdog's window and timer without the splash
 extern int waitForWindow;      // end the wait once the application shows a window
+extern int waitForExit;        // stay until the application ends, and end with its exit code
 extern int jdkOnly;            // accept only a development kit
 extern bool debugMode;         // copy the application's output to log.txt
 extern Text javaExeName;       // "javaw.exe", or "java.exe" for a console run

@@ -11,6 +11,7 @@
 #include "launcher/switches.h"
 #include "base/trace.h"
 #include "launcher/vm_options.h"
+#include "process/application_wait.h"
 #include "process/java_launch.h"
 #include "process/watchdog.h"
 #include "ui/message_boxes.h"
@@ -136,6 +137,8 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     jdkOnly = isSettingPresent(PROP_SEARCH_JDK_ONLY);
     traceDirect(jdkOnly ? "PROP_SEARCH_JDK_ONLY: true." : "PROP_SEARCH_JDK_ONLY: false.");
     stayAlive = isSettingPresent(PROP_STAY_ALIVE);
+    waitForExit = isSettingPresent(PROP_WAIT_FOR_EXIT);
+    if (waitForExit) traceDirect("PROP_WAIT_FOR_EXIT: true.");
 
     Text launcherFolder = ownFolder();
     traceLine << "Path to exe file of launcher: " << launcherFolder << traceEnd;
@@ -153,14 +156,21 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     Text argumentLine = buildArgumentLine(vmOptions, jdkLibraries, startJar, switches.remainingArguments);
     ApplicationRunner* runner = new ApplicationRunner();
     traceLine << "Full argument line: " << argumentLine << traceEnd;
+    ApplicationWait wait;
+    if (waitForExit) wait.prepare();
+    const ChildSetup* setup = waitForExit ? wait.setup() : nullptr;
     DWORD failureCode = 0;
-    if (launchApplication(javaExecutable, argumentLine, runner, &failureCode) != 0) {
+    if (launchApplication(javaExecutable, argumentLine, runner, &failureCode, setup) != 0) {
         splashActive = 0;
         // The error box's own message loop would otherwise run the watchdog,
         // whose quit message would close the box at the next tick.
         disarmWatchdog();
         showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
         return 1;
+    }
+    if (waitForExit) {
+        if (splashActive) runMessageLoop();
+        return static_cast<int>(wait.untilApplicationEnds());
     }
     if (splashActive) {
         runMessageLoop();

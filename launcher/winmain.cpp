@@ -1,6 +1,7 @@
 // The launcher's entry point.
 #include <windows.h>
 
+#include "base/worker_threads.h"
 #include "launcher/main_flow.h"
 #include "launcher/switches.h"
 
@@ -10,5 +11,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SetDllDirectoryA("");
     // The tail the start-up code hands over is cut at the first byte above
     // 127 of an unquoted program name: it is taken from the command line.
-    return runLauncher(instance, commandLineTail(GetCommandLineA(), CP_ACP), showCommand);
+    const int exitCode = runLauncher(instance, commandLineTail(GetCommandLineA(), CP_ACP), showCommand);
+    // No thread of the launcher may still run when the exit-time clean-up
+    // begins.
+    stopWorkerThreads();
+    return exitCode;
 }

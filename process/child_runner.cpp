@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "base/trace.h"
 #include "process/child_text.h"
+#include "base/worker_threads.h"
 
 namespace {
 
@@ -14,6 +15,16 @@ const DWORD CHUNK_MAX = 255;
 bool duplicateWithin(HANDLE source, HANDLE* target, BOOL inheritable) {
     HANDLE self = GetCurrentProcess();
     return DuplicateHandle(self, source, self, target, 0, inheritable, DUPLICATE_SAME_ACCESS) != 0;
+}
+
+// Console handles of systems before Windows 8 are not kernel handles: the
+// child reaches them through its console, and the handle list refuses them.
+bool isConsolePseudoHandle(HANDLE h) { return (reinterpret_cast<ULONG_PTR>(h) & 3) == 3; }
+
+DWORD bytesWaiting(HANDLE pipe) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return 0;
+    return available;
 }
 
 }  // namespace
@@ -33,13 +44,16 @@ bool ChildProcessRunner::isReading() {
     return readerThread_.valid();
 }
 
-int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
+int ChildProcessRunner::run(const char* commandLine, StartedChild* started, const ChildSetup* setup) {
     if (isReading()) {
         if (!(mode_ & ModeInteractive)) return 2;
         writeInput((Text(commandLine) + "\r\n").c_str());
         return 0;
     }
     if (!commandLine || !*commandLine) return 1;
+    const ChildSetup usual;
+    if (!setup) setup = &usual;
+    if (setup->passThrough) return runPassingThrough(commandLine, *setup, started);
 
     SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     PipeEnd outputReadInheritable, outputWrite, errorWrite, inputRead, inputWriteInheritable;
@@ -57,7 +71,10 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
     outputReadInheritable.reset();
     inputWriteInheritable.reset();
 
-    if (!createChild(commandLine, outputWrite.get(), inputRead.get(), errorWrite.get())) return failStart(1);
+    bool inJob = false;
+    if (!createChild(commandLine, outputWrite.get(), inputRead.get(), errorWrite.get(), *setup, &inJob)) {
+        return failStart(1);
+    }
     // From now on only the child (and what it passes them to) holds the write
     // end, so the read fails once the last holder has closed it.
     outputWrite.reset();
@@ -65,9 +82,14 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
     errorWrite.reset();
 
     // Suspended, so that everything the owner needs is taken before a
-    // self-destroying runner can go away.
+    // self-destroying runner can go away, and so that it is listed for the
+    // launcher's end before it runs.
     ThreadHandle thread(CreateThread(nullptr, 0, readerMain, this, CREATE_SUSPENDED, nullptr));
     if (!thread) return failStart(2);
+    if (!listWorkerThread(thread.get())) {
+        TerminateThread(thread.get(), 0);
+        return failStart(2);
+    }
     if (started) {
         if (!duplicateWithin(process_.get(), started->process.put(), FALSE) ||
             !duplicateWithin(thread.get(), started->readerThread.put(), FALSE)) {
@@ -77,6 +99,7 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started) {
             return failStart(2);
         }
         started->processId = processId_;
+        started->inJob = inJob;
     }
     HANDLE reader = thread.get();
     {
@@ -93,7 +116,31 @@ int ChildProcessRunner::failStart(int result) {
     return result;
 }
 
-bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error) {
+// The caller's handles, which may not be inheritable, are given to the
+// child as inheritable copies of the runner's own.
+int ChildProcessRunner::runPassingThrough(const char* commandLine, const ChildSetup& setup, StartedChild* started) {
+    PipeEnd copies[3];
+    for (int i = 0; i < 3; ++i) {
+        if (!duplicateWithin(setup.standardHandles[i], copies[i].put(), TRUE)) return failStart(2);
+    }
+    bool inJob = false;
+    if (!createChild(commandLine, copies[1].get(), copies[0].get(), copies[2].get(), setup, &inJob)) {
+        return failStart(1);
+    }
+    if (started) {
+        if (!duplicateWithin(process_.get(), started->process.put(), FALSE)) {
+            started->process.reset();
+            return failStart(2);
+        }
+        started->processId = processId_;
+        started->inJob = inJob;
+    }
+    close();
+    return 0;
+}
+
+bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error,
+                                     const ChildSetup& setup, bool* inJob) {
     traceLine << "CreateProcess: " << commandLine << traceEnd;
     STARTUPINFOEXA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -104,19 +151,28 @@ bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HAN
     startup.StartupInfo.hStdOutput = output;
     startup.StartupInfo.hStdError = error;
 
-    // The child inherits its three pipe ends and nothing else. The launcher
-    // may hold inheritable handles of its own (a caller's redirected output,
-    // say); passed on, they would stay open for as long as the application
-    // runs, and a script reading the launcher's output would wait for it.
-    HANDLE inherited[3] = {input, output, error};
+    // The child inherits its three standard handles and nothing else. The
+    // launcher may hold inheritable handles of its own (a caller's
+    // redirected output, say); passed on unasked, they would stay open for
+    // as long as the application runs, and a script reading the launcher's
+    // output would wait for it.
+    HANDLE inherited[3];
+    DWORD inheritedCount = 0;
+    for (HANDLE h : {input, output, error}) {
+        if (!isConsolePseudoHandle(h)) inherited[inheritedCount++] = h;
+    }
     SIZE_T listSize = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
     HeapMemory list(HeapAlloc(GetProcessHeap(), 0, listSize));
     auto attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list.get());
-    DWORD flags = CREATE_NEW_PROCESS_GROUP;
+    // A group of its own keeps the console's Ctrl+C from the child, which
+    // is right for a child that only talks through pipes.
+    DWORD flags = setup.passThrough ? 0 : CREATE_NEW_PROCESS_GROUP;
+    // Suspended until it is in the job, so that nothing it starts escapes.
+    if (setup.job) flags |= CREATE_SUSPENDED;
     if (attributes && InitializeProcThreadAttributeList(attributes, 1, 0, &listSize)) {
-        if (UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof inherited,
-                                      nullptr, nullptr)) {
+        if (UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                      inheritedCount * sizeof(HANDLE), nullptr, nullptr)) {
             startup.StartupInfo.cb = sizeof startup;
             startup.lpAttributeList = attributes;
             flags |= EXTENDED_STARTUPINFO_PRESENT;
@@ -129,8 +185,18 @@ bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HAN
                                         nullptr, nullptr, &startup.StartupInfo, &processInfo_);
     if (startup.lpAttributeList) DeleteProcThreadAttributeList(attributes);
     if (!created) return false;
-    CloseHandle(processInfo_.hThread);
+    ThreadHandle primaryThread(processInfo_.hThread);
     processInfo_.hThread = nullptr;
+    if (setup.job) {
+        *inJob = AssignProcessToJobObject(setup.job, processInfo_.hProcess) != 0;
+        if (!*inJob) traceDirect("AssignProcessToJobObject failed: the process runs without the job.");
+        if (ResumeThread(primaryThread.get()) == static_cast<DWORD>(-1)) {
+            TerminateProcess(processInfo_.hProcess, 1);
+            CloseHandle(processInfo_.hProcess);
+            processInfo_.hProcess = nullptr;
+            return false;
+        }
+    }
     process_.reset(processInfo_.hProcess);
     processId_ = processInfo_.dwProcessId;
     return true;
@@ -151,13 +217,37 @@ DWORD WINAPI ChildProcessRunner::readerMain(void* runner) {
     return 1;
 }
 
+void ChildProcessRunner::deliver(ChildOutputDecoder& decoder, char* chunk, DWORD length) {
+    chunk[length] = '\0';
+    if (const char* text = decoder.decode(chunk, length)) onOutput(text);
+}
+
+// Once the launcher is ending, the loop takes only what the pipe holds at
+// that moment (all an ended child wrote; a bounded piece of a child that
+// prints on) and never blocks again, so the stop comes after the chunk in
+// hand even when the child keeps printing.
 void ChildProcessRunner::readOutput() {
     char chunk[CHUNK_MAX + 1];
-    DWORD length = 0;
     ChildOutputDecoder decoder((mode_ & ModeRawText) != 0);
-    while (ReadFile(outputRead_.get(), chunk, CHUNK_MAX, &length, nullptr) && length > 0) {
-        chunk[length] = '\0';
-        if (const char* text = decoder.decode(chunk, length)) onOutput(text);
+    bool stopping = false;
+    DWORD left = 0;  // while stopping: bytes still to take
+    for (;;) {
+        if (!stopping && workerThreadsStopping()) {
+            stopping = true;
+            left = bytesWaiting(outputRead_.get());
+        }
+        if (stopping && left == 0) break;
+        const DWORD wanted = stopping && left < CHUNK_MAX ? left : CHUNK_MAX;
+        DWORD length = 0;
+        if (!ReadFile(outputRead_.get(), chunk, wanted, &length, nullptr)) {
+            // The stop's cancel woke a blocked read; what the pipe holds is
+            // still there.
+            if (GetLastError() == ERROR_OPERATION_ABORTED) continue;
+            break;
+        }
+        if (length == 0) break;
+        if (stopping) left -= length;
+        deliver(decoder, chunk, length);
     }
     onOutput(nullptr);
 

@@ -2,16 +2,36 @@
 // output and error are pipes held by the launcher. A reader thread of the
 // runner's own hands everything the child writes, chunk by chunk, to
 // onOutput(), and calls it once more with null when the output has ended.
+// The reader is one of the launcher's worker threads (base/worker_threads.h):
+// when the launcher ends, it stops after the chunk in hand and what the
+// pipe holds at that moment.
 #pragma once
 
 #include <windows.h>
 
 #include "base/handle.h"
+#include "process/child_text.h"
 
 enum RunnerMode : unsigned {
     ModeInteractive = 4,   // run() while a child runs sends the text as an input line
     ModeKeepAfterEnd = 8,  // the owner keeps the object; else it frees itself at the end
     ModeRawText = 16,      // no conversion between the OEM and the ANSI code page
+};
+
+// How run() starts a child; the defaults are the launcher's usual start:
+// pipes, a reader thread, and a process group of the child's own.
+struct ChildSetup {
+    // Standard input, output and error handed to the child instead of
+    // pipes (the runner gives it copies of its own). The child then writes
+    // where they go: no pipe, no reader thread, and the runner is idle
+    // again when run() returns. The child shares the launcher's process
+    // group, so that Ctrl+C in a shared console reaches it.
+    bool passThrough = false;
+    HANDLE standardHandles[3] = {nullptr, nullptr, nullptr};
+    // A job the child is put in before it runs its first instruction;
+    // null: none. A refused assignment is traced and the child runs
+    // outside the job.
+    HANDLE job = nullptr;
 };
 
 // What the owner of a started child may keep: handles of its own, taken
@@ -20,7 +40,8 @@ enum RunnerMode : unsigned {
 struct StartedChild {
     ProcessHandle process;
     DWORD processId = 0;
-    ThreadHandle readerThread;
+    ThreadHandle readerThread;  // none when the standard handles were passed through
+    bool inJob = false;
 };
 
 class ChildProcessRunner {
@@ -35,7 +56,7 @@ public:
     // pipe, handle or the reader thread could not be set up. On 0, `started`
     // (when given) receives the child's process handle and id and a handle
     // of the reader thread.
-    int run(const char* commandLine, StartedChild* started = nullptr);
+    int run(const char* commandLine, StartedChild* started = nullptr, const ChildSetup* setup = nullptr);
 
     // Sends text to the child's standard input (converted to the OEM code
     // page unless ModeRawText). A child that has ended is not told.
@@ -67,7 +88,10 @@ private:
     static DWORD WINAPI readerMain(void* runner);
     void readOutput();
     int failStart(int result);
-    bool createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error);
+    int runPassingThrough(const char* commandLine, const ChildSetup& setup, StartedChild* started);
+    bool createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error, const ChildSetup& setup,
+                     bool* inJob);
+    void deliver(ChildOutputDecoder& decoder, char* chunk, DWORD length);
     void releaseHandles();
 
     PROCESS_INFORMATION processInfo_;

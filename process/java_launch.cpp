@@ -18,7 +18,7 @@ Text buildJavaCommandLine(const Text& exePath, const Text& argumentLine) {
 }
 
 int launchApplication(const Text& exePath, const Text& argumentLine, ApplicationRunner* runner,
-                      DWORD* failureCode) {
+                      DWORD* failureCode, const ChildSetup* setup) {
     traceLine << "execute: " << exePath << " " << argumentLine << traceEnd;
     Text commandLine = buildJavaCommandLine(exePath, argumentLine);
     traceLine << "Full command line: " << commandLine << traceEnd;
@@ -28,15 +28,16 @@ int launchApplication(const Text& exePath, const Text& argumentLine, Application
         return -1;
     }
     StartedChild started;
-    if (runner->run(commandLine.c_str(), &started) != 0) {
+    if (runner->run(commandLine.c_str(), &started, setup) != 0) {
         *failureCode = runner->lastError();
         delete runner;
         return -1;
     }
-    // From here on the runner belongs to its reader thread.
     childProcess = std::move(started.process);
     childProcessId = started.processId;
-    logFile.watchWriter(started.readerThread.release());
+    // From here on the runner belongs to its reader thread; without one
+    // (the standard handles were passed through) it is done.
+    if (!started.readerThread) delete runner;
     return 0;
 }
 

@@ -33,7 +33,9 @@ Text buildJavaCommandLine(const Text& exePath, const Text& argumentLine);
 // 0 when the application was started, else -1 with the system's error
 // number of the failed step in *failureCode. Takes the runner over: it is
 // freed on failure, and frees itself once the application's output ends.
+// `setup` (null: the usual start) may pass standard handles through and
+// name a job (see ChildSetup).
 int launchApplication(const Text& exePath, const Text& argumentLine, ApplicationRunner* runner,
-                      DWORD* failureCode);
+                      DWORD* failureCode, const ChildSetup* setup = nullptr);
 
 void closeChildHandles();

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include "base/state.h"
+#include "base/worker_threads.h"
 #include "process/java_launch.h"
 
 DWORD childExitCode = 0;
@@ -44,6 +45,14 @@ BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
     if (processId != childProcessId || !(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
     splashActive = 0;
     ShowWindow(splashWindow, SW_HIDE);
-    // The normal exit, so that the log file is completed and closed.
+    if (waitForExit) {
+        // The splash wait is over; the wait for the application's end goes
+        // on without it.
+        endWait();
+        return FALSE;
+    }
+    // The normal exit, so that the log file is completed and closed, once
+    // the reader threads are done with it.
+    stopWorkerThreads();
     exit(0);
 }

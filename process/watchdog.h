@@ -20,5 +20,6 @@ void disarmWatchdog();
 void CALLBACK watchdogTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 
 // EnumWindows callback: ends the launcher (exit code 0) when the window is a
-// visible one of the application's own process.
+// visible one of the application's own process; when the launcher waits
+// for the application's end, it only ends the splash wait.
 BOOL CALLBACK findApplicationWindow(HWND window, LPARAM unused);

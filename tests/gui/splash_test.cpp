@@ -316,3 +316,43 @@ TEST(Watchdog, EndingAtTheApplicationWindowCompletesTheDebugLog) {
     EXPECT_EQ(2000u * 18, log.size());  // every line, with CR LF
     EXPECT_EQ(expectedDebugLog(run), log);
 }
+
+// Waiting for the application's end, the splash wait ends as usual (the
+// countdown, or the application's window) and the splash goes away; the
+// launcher stays until the application has ended and ends with its code.
+TEST(Watchdog, WaitForTheEndGoesOnAfterTheSplashWaitWithoutTheSplash) {
+    struct Case {
+        const char* name;
+        const char* timeout;
+        bool waitForWindow;
+    };
+    for (const Case& c : {Case{"countdown", "1", false}, Case{"window", "20", true}}) {
+        SplashScenario s(splashSpec(testData("splash-400x300.gif"), c.timeout, c.waitForWindow).set(109, "on"));
+        s.app.configure("run_ms=6000").configure("exit_code=5");
+        if (c.waitForWindow) s.app.configure("window_after_ms=300");
+        unsigned long splashGone = 99;
+        std::function<void(const std::string&)> user = [&](const std::string& select) {
+            drive("wait " + select + " --class Static --timeout 10000");
+            splashGone = drive("gone " + select + " --class Static --timeout 4000").exitCode;
+        };
+        TracedRun run = s.run("", drivenBy(user));
+        EXPECT_EQ(0u, splashGone) << c.name;
+        EXPECT_EQ(5u, run.exitCode) << c.name;
+        EXPECT_EQ("Application exit code: 5", run.lines.back()) << c.name;
+    }
+}
+
+// An application that prints without a pause does not hold up the
+// launcher's end: its reader stops after the chunk in hand and what the
+// pipe held, and the debug log holds every chunk the trace shows.
+TEST(Watchdog, ChattyApplicationDoesNotHoldUpTheEndAndTheDebugLogIsComplete) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "1"));
+    s.app.configure("chatter_ms=60000");
+    TracedRun run = s.run("-Xdebug");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(0u, run.exitCode);
+    const std::string log = readFile(s.root() + "\\log.txt");
+    EXPECT_NE(std::string::npos, log.find("chatter line 1\r\n"));  // it printed while the launcher ran
+    const std::string traced = expectedDebugLog(run);
+    EXPECT_TRUE(traced == log) << "the trace shows " << traced.size() << " bytes, the log holds " << log.size();
+}

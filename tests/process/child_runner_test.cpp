@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "java_home.h"
 #include "base/handle.h"
+#include "base/worker_threads.h"
 #include "process/child_runner.h"
 #include "process/child_text.h"
 #include "temp_folder.h"
@@ -240,4 +242,60 @@ TEST(ChildText, StreamConvertsAcrossChunksAndCutCharacters) {
     }
     EXPECT_EQ(0u, wholeCharacterLength("\x93", 1, 932));
     EXPECT_EQ(1u, wholeCharacterLength("\x93", 1, 1252));
+}
+
+// The child is in the job before it runs; a job that refuses it leaves it
+// running outside, and the trace says so.
+TEST(ChildProcessRunner, ChildRunsInTheJobOrOutsideWhenTheJobRefusesIt) {
+    struct Case {
+        DWORD access;
+        bool inJob;
+    };
+    for (const Case& c : {Case{JOB_OBJECT_ALL_ACCESS, true}, Case{JOB_OBJECT_QUERY, false}}) {
+        Child child;
+        child.home.configure("run_ms=500").configure("exit_code=9");
+        UniqueHandle<KernelHandleTraits> job(CreateJobObjectA(nullptr, nullptr));
+        UniqueHandle<KernelHandleTraits> given;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), job.get(), GetCurrentProcess(), given.put(), c.access, FALSE, 0));
+        TraceCapture capture;
+        RecordingRunner runner(ModeKeepAfterEnd);
+        ChildSetup setup;
+        setup.job = given.get();
+        StartedChild started;
+        ASSERT_EQ(0, runner.run(child.command().c_str(), &started, &setup));
+        EXPECT_EQ(c.inJob, started.inJob);
+        BOOL member = FALSE;
+        IsProcessInJob(started.process.get(), job.get(), &member);
+        EXPECT_EQ(c.inJob, member != FALSE);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started.process.get(), 10000));
+        DWORD exitCode = 0;
+        GetExitCodeProcess(started.process.get(), &exitCode);
+        EXPECT_EQ(9u, exitCode) << "it ran";
+        const std::vector<std::string> lines = capture.lines();
+        const bool refusalTraced =
+            std::find(lines.begin(), lines.end(), "AssignProcessToJobObject failed: the process runs without the job.") !=
+            lines.end();
+        EXPECT_EQ(!c.inJob, refusalTraced);
+        ASSERT_TRUE(runner.waitForEnd());
+    }
+}
+
+// The launcher's end stops every reader whatever its child does: one
+// blocked in its read of a silent child, and one whose child prints without
+// a pause; each hands on the end of its output.
+TEST(ChildProcessRunner, StopEndsReadersOfSilentAndOfChattyChildren) {
+    for (const char* behaviour : {"run_ms=20000", "chatter_ms=20000"}) {
+        Child child;
+        child.home.configure(behaviour);
+        RecordingRunner runner(ModeKeepAfterEnd);
+        StartedChild started;
+        ASSERT_EQ(0, runner.run(child.command().c_str(), &started));
+        const bool chatty = std::string(behaviour).find("chatter") == 0;
+        for (int i = 0; chatty && i < 500 && runner.chunks().empty(); ++i) Sleep(20);
+        stopWorkerThreads();
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started.readerThread.get(), 0)) << behaviour;
+        EXPECT_EQ(1, runner.endCalls()) << behaviour;
+        EXPECT_EQ(chatty, !runner.chunks().empty()) << behaviour;
+        TerminateProcess(started.process.get(), 0);
+    }
 }

@@ -36,6 +36,11 @@ JavaHome& JavaHome::configure(const std::string& line) {
 
 void JavaHome::addLibrary(const std::string& fileName) { writeFile(home_ + "\\lib\\" + fileName, "PK"); }
 
+JavaHome& JavaHome::consoleJava() {
+    copyFile(consoleStandinImage(), java());
+    return *this;
+}
+
 void JavaHome::writeConfiguration() {
     std::string text;
     for (const std::string& line : lines_) text += line + "\r\n";

@@ -35,6 +35,8 @@ public:
     // One more line of the configuration file (key=value).
     JavaHome& configure(const std::string& line);
     void addLibrary(const std::string& fileName);
+    // bin\java.exe becomes a console program, as a runtime's is.
+    JavaHome& consoleJava();
 
     // Every start so far, in order; the probes' "-version" starts included.
     std::vector<StandinStart> starts() const;

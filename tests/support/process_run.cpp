@@ -70,6 +70,13 @@ RunResult runProcess(const std::string& commandLine, const RunOptions& options) 
     startup.hStdInput = nul;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
+    DWORD flags = 0;
+    if (options.redirect) {
+        startup.hStdInput = options.standardHandles[0];
+        startup.hStdOutput = options.standardHandles[1];
+        startup.hStdError = options.standardHandles[2];
+        flags |= DETACHED_PROCESS;
+    }
     if (options.showCommand >= 0) {
         startup.dwFlags |= STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(options.showCommand);
@@ -77,7 +84,7 @@ RunResult runProcess(const std::string& commandLine, const RunOptions& options) 
     PROCESS_INFORMATION child = {};
     std::string command = commandLine;
     std::string environment = environmentBlock(options.environment);
-    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, &environment[0],
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, flags, &environment[0],
                                   options.startFolder.empty() ? nullptr : options.startFolder.c_str(), &startup,
                                   &child);
     CloseHandle(writeEnd);

@@ -14,6 +14,11 @@ struct RunOptions {
     unsigned timeoutMs = 30000;
     // The show command in the program's start-up information; -1: none.
     int showCommand = -1;
+    // The program's standard input, output and error instead of NUL and the
+    // output pipe (inheritable handles; null: no handle at all). The
+    // program then starts without a console.
+    bool redirect = false;
+    void* standardHandles[3] = {nullptr, nullptr, nullptr};
     // Called once the program has started, with its process id, while its
     // output is still being read (for a window driver, say).
     void (*whileRunning)(unsigned long processId, void* context) = nullptr;

@@ -16,4 +16,6 @@ std::string standinImage(int bits) {
     if (bits == static_cast<int>(sizeof(void*) * 8)) return standinImage();
     return binFolder() + "\\java_standin" + std::to_string(bits) + ".exe";
 }
+std::string consoleStandinImage() { return binFolder() + "\\java_standin_console.exe"; }
+std::string consoleHostImage() { return binFolder() + "\\console_host.exe"; }
 std::string driverImage() { return binFolder() + "\\windriver.exe"; }

@@ -22,6 +22,18 @@
 //   echo_input        1: read one line from standard input and print
 //                     "input: " and that line
 //
+// For console programs and launchers that wait for them (exit_code may be
+// any 32-bit value, in decimal or as 0x...):
+//
+//   interleave        print N lines alternately on standard output
+//                     ("out K") and standard error ("err K")
+//   copy_input        1: read standard input to its end and print "input: "
+//                     and all of it
+//   chatter_ms        print numbered lines without a pause for this long,
+//                     or until nobody reads them
+//   ctrl_c_exit_code  on Ctrl+C or Ctrl+Break print "ctrl event" and exit
+//                     with this code (set up before the start is recorded)
+//
 // Every start is appended to "standin-record.txt" beside it: the command
 // line, the current directory and the start-up information received. The
 // command line and the directory are recorded twice: as the ANSI code page
@@ -214,6 +226,54 @@ void runFor(long runMs, long windowAfterMs, HWND window) {
     }
 }
 
+DWORD exitCodeFrom(const std::map<std::string, std::string>& c) {
+    return static_cast<DWORD>(strtoul(text(c, "exit_code", "0").c_str(), nullptr, 0));
+}
+
+DWORD ctrlExitCode = 0;
+
+BOOL WINAPI onCtrlEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    writeTo(STD_OUTPUT_HANDLE, "ctrl event\n");
+    ExitProcess(ctrlExitCode);
+}
+
+void setUpCtrlExit(const std::map<std::string, std::string>& c) {
+    if (!c.count("ctrl_c_exit_code")) return;
+    ctrlExitCode = static_cast<DWORD>(strtoul(c.at("ctrl_c_exit_code").c_str(), nullptr, 0));
+    SetConsoleCtrlHandler(onCtrlEvent, TRUE);
+}
+
+std::string allInput() {
+    std::string input;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        input.append(buffer, read);
+    }
+    return input;
+}
+
+bool writeAll(DWORD stream, const std::string& bytes) {
+    DWORD written = 0;
+    return WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+void runConsoleBehaviours(const std::map<std::string, std::string>& c) {
+    const long lines = number(c, "interleave", 0);
+    for (long k = 1; k <= lines; ++k) {
+        writeTo(STD_OUTPUT_HANDLE, "out " + std::to_string(k) + "\n");
+        writeTo(STD_ERROR_HANDLE, "err " + std::to_string(k) + "\n");
+    }
+    if (number(c, "copy_input", 0)) writeTo(STD_OUTPUT_HANDLE, "input: " + allInput());
+    const long chatter = number(c, "chatter_ms", 0);
+    const DWORD start = GetTickCount();
+    for (long k = 1; chatter > 0 && static_cast<long>(GetTickCount() - start) < chatter; ++k) {
+        if (!writeAll(STD_OUTPUT_HANDLE, "chatter line " + std::to_string(k) + "\n")) break;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -223,9 +283,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::string folder = ownFolder();
-    record(folder);
     const auto config = readConfig(folder + "\\standin.cfg");
-    const int exitCode = static_cast<int>(number(config, "exit_code", 0));
+    setUpCtrlExit(config);
+    record(folder);
+    const int exitCode = static_cast<int>(exitCodeFrom(config));
 
     if (hasArgument("-version")) {
         Sleep(static_cast<DWORD>(number(config, "version_delay_ms", 0)));
@@ -241,6 +302,7 @@ int main(int argc, char** argv) {
     const long repeat = number(config, "output_repeat", 1);
     for (long i = 0; i < repeat; ++i) writeTo(STD_OUTPUT_HANDLE, text(config, "output", ""));
     writeTo(STD_ERROR_HANDLE, text(config, "error_output", ""));
+    runConsoleBehaviours(config);
     if (number(config, "echo_input", 0)) {
         char line[1024];
         DWORD read = 0;

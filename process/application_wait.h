@@ -1,0 +1,37 @@
+// The wait for the application's end (PROP_WAIT_FOR_EXIT): the launcher
+// stands in for the application for its whole life. It passes its console
+// or its redirected standard handles on to the application, lets Ctrl+C
+// and Ctrl+Break reach the application without ending itself first, keeps
+// the application in a job object that ends it when the launcher is ended
+// from outside, and ends with the application's exit code.
+#pragma once
+
+#include <windows.h>
+
+#include "base/handle.h"
+#include "process/child_runner.h"
+#include "process/console_pass_through.h"
+
+using JobHandle = UniqueHandle<KernelHandleTraits>;
+
+class ApplicationWait {
+public:
+    // Before the start; traces what the application will get.
+    void prepare();
+
+    // How the application is to be started; valid after prepare().
+    const ChildSetup* setup() const { return &setup_; }
+
+    // After the start and the splash wait: hides the splash, waits until
+    // the application has ended, and returns its exit code. Whatever the
+    // application started itself runs on.
+    DWORD untilApplicationEnds();
+
+private:
+    PassThroughHandles passThrough_;
+    JobHandle job_;
+    ChildSetup setup_;
+};
+
+// Exactly this text: "Application exit code: " and the code in decimal.
+Text exitCodeTraceLine(DWORD exitCode);
