@@ -35,15 +35,7 @@ ConsoleRun runInConsole(const std::string& commandLine, const ConsoleOptions& op
     }
     CloseHandle(host.hThread);
     if (options.pressCtrlCWhen && options.pressCtrlCWhen()) SetEvent(ctrlC);
-    if (WaitForSingleObject(host.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
-        run.timedOut = true;
-        TerminateProcess(host.hProcess, 0xDEAD);
-        WaitForSingleObject(host.hProcess, 5000);
-    }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(host.hProcess, &exitCode);
-    run.exitCode = exitCode;
-    CloseHandle(host.hProcess);
+    run.exitCode = waitForExit(host.hProcess, options.timeoutMs, &run.timedOut);
     CloseHandle(ctrlC);
 
     const std::string text = readFile(report);

@@ -102,16 +102,20 @@ RunResult runProcess(const std::string& commandLine, const RunOptions& options) 
         while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.output.append(buffer, n);
     });
     if (options.whileRunning) options.whileRunning(child.dwProcessId, options.context);
-    if (WaitForSingleObject(child.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
-        result.timedOut = true;
-        TerminateProcess(child.hProcess, 0xDEAD);
-        WaitForSingleObject(child.hProcess, 5000);
-    }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(child.hProcess, &exitCode);
-    result.exitCode = exitCode;
-    CloseHandle(child.hProcess);
+    result.exitCode = waitForExit(child.hProcess, options.timeoutMs, &result.timedOut);
     reader.join();
     CloseHandle(readEnd);
     return result;
+}
+
+unsigned long waitForExit(void* process, unsigned timeoutMs, bool* timedOut) {
+    *timedOut = WaitForSingleObject(process, timeoutMs) == WAIT_TIMEOUT;
+    if (*timedOut) {
+        TerminateProcess(process, 0xDEAD);
+        WaitForSingleObject(process, 5000);
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    return exitCode;
 }

@@ -33,5 +33,9 @@ struct RunResult {
 
 RunResult runProcess(const std::string& commandLine, const RunOptions& options = RunOptions());
 
+// Waits for a started process at most `timeoutMs`, ends it (exit code
+// 0xDEAD) when the time is over, and gives its exit code; closes the handle.
+unsigned long waitForExit(void* process, unsigned timeoutMs, bool* timedOut);
+
 // A command-line argument quoted for the system's rules when it needs it.
 std::string quoteArgument(const std::string& argument);
