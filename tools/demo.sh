@@ -2,7 +2,8 @@
 # The main job: builds everything and starts the configured launcher under
 # Wine, printing its trace and what the started "Java" program received;
 # then starts the same application behind a splash picture on a virtual
-# display and leaves a screenshot of it in build/demo/splash-screenshot.png.
+# display and leaves a screenshot of it in build/demo/splash-screenshot.png
+# (build-x64/demo where the 64-bit build runs, see tools/wine-arch.sh).
 #
 # No Java runtime for Windows can be installed here, so the private runtime
 # beside the launcher (jre\bin\javaw.exe) is a STAND-IN: a small Windows
