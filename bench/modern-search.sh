@@ -19,11 +19,8 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-21}
-"$top/tools/setup.sh"
-"$top/tools/build.sh" >/dev/null
 . "$top/tools/wine-session.sh"
-run_build=$(wine_build_dir "$top")
-start_wine_session "$run_build"
+prepare_wine_run
 
 bin="$run_build/bin"
 work="$run_build/bench-modern"

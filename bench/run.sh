@@ -23,11 +23,8 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-15}
-"$top/tools/setup.sh"
-"$top/tools/build.sh" >/dev/null
 . "$top/tools/wine-session.sh"
-run_build=$(wine_build_dir "$top")
-start_wine_session "$run_build"
+prepare_wine_run
 
 work="$run_build/bench"
 rm -rf "$work"

@@ -5,6 +5,9 @@
 #   start_wine_session BUILD_DIR   sets WINEPREFIX, WINEARCH and DISPLAY;
 #                                  stops both again when the calling
 #                                  script exits.
+#   prepare_wine_run               installs what is missing, builds quietly,
+#                                  sets run_build to the tree whose
+#                                  programs run here and starts its session.
 
 # The caller sets $top, the repository's folder.
 . "$top/tools/wine-arch.sh"
@@ -35,4 +38,11 @@ stop_wine_session() {
   wineserver -k >/dev/null 2>&1 || true
   kill "$XVFB_PID" >/dev/null 2>&1 || true
   wait "$XVFB_PID" 2>/dev/null || true
+}
+
+prepare_wine_run() {
+  "$top/tools/setup.sh"
+  "$top/tools/build.sh" >/dev/null
+  run_build=$(wine_build_dir "$top")
+  start_wine_session "$run_build"
 }
