@@ -1,14 +1,20 @@
 #!/bin/sh
-# Checks the built launcher image from the outside, with the cross
-# binutils: a 32-bit GUI program that imports only the system DLLs every
-# path needs, under 64 KB.
+# Checks a built launcher image from the outside, with the cross binutils:
+# a GUI program of the given width that imports only the system DLLs every
+# path needs, and stays small.
+#
+#   check_image.sh IMAGE 32|64
 set -eu
 image="$1"
-objdump=i686-w64-mingw32-objdump
+case "$2" in
+  32) objdump=i686-w64-mingw32-objdump magic=010b kind="PE32 (32-bit)" limit=65536 ;;
+  64) objdump=x86_64-w64-mingw32-objdump magic=020b kind="PE32+ (64-bit)" limit=81920 ;;
+  *) echo "usage: check_image.sh IMAGE 32|64"; exit 2 ;;
+esac
 fail() { echo "FAIL: $*"; exit 1; }
 
 headers=$($objdump -p "$image")
-echo "$headers" | grep -q "^Magic.*010b" || fail "not a PE32 (32-bit) image"
+echo "$headers" | grep -q "^Magic.*$magic" || fail "not a $kind image"
 echo "$headers" | grep -q "(Windows GUI)" || fail "not a GUI-subsystem image"
 
 # Exactly the DLLs every path needs: each import is mapped before the
@@ -20,5 +26,5 @@ imports=$(echo "$headers" | sed -n 's/^\s*DLL Name: //p' | LC_ALL=C sort | tr '\
 [ "$imports" = "$expected" ] || fail "imports [$imports], expected exactly [$expected]"
 
 size=$(stat -c %s "$image")
-[ "$size" -lt 65536 ] || fail "launcher.exe is $size bytes, not under 64 KB"
-echo "OK: PE32 GUI image, $size bytes, imports: $(echo "$headers" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
+[ "$size" -lt "$limit" ] || fail "the $2-bit launcher is $size bytes, not under $((limit / 1024)) KB"
+echo "OK: $kind GUI image, $size bytes, imports: $imports"

@@ -51,7 +51,7 @@ std::string quoted(const std::string& s) { return "'" + s + "'"; }
 }  // namespace
 
 TEST(LauncherConfig, ShowListsTheShippedSettingsPictureIconAndVersion) {
-    CliRun r = runCli("show " + quoted(LAUNCHER_IMAGE));
+    CliRun r = runCli("show " + quoted(launcherImagePath()));
     EXPECT_EQ(0, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("101  PROP_START_JAR"));
     EXPECT_NE(std::string::npos, r.output.find("\"marblewright.jar\""));
@@ -61,13 +61,13 @@ TEST(LauncherConfig, ShowListsTheShippedSettingsPictureIconAndVersion) {
         EXPECT_NE(std::string::npos, r.output.find(added)) << added << "\n" << r.output;
     }
     EXPECT_NE(std::string::npos, r.output.find("Splash picture (RT_BITMAP 104): none"));
-    EXPECT_NE(std::string::npos, r.output.find("Icon: 2 images: 16x16 32-bit, 32x32 32-bit"));
+    EXPECT_NE(std::string::npos, r.output.find("Icon: 2 images: 16x16 8-bit, 32x32 8-bit"));
     EXPECT_NE(std::string::npos, r.output.find("ProductName: Marblewright"));
 }
 
 TEST(LauncherConfig, ConfiguresFromAFileAndOptionsWithoutTouchingTheInput) {
     Folder f;
-    const Bytes input = readFileBytes(LAUNCHER_IMAGE);
+    const Bytes input = readFileBytes(launcherImagePath());
     writeFileBytes(f / "launcher.exe", input);
     const std::string gif = std::string(TEST_DATA) + "/splash-400x300.gif";
     writeFileBytes(f / "splash.gif", readFileBytes(gif));
@@ -108,7 +108,7 @@ TEST(LauncherConfig, ConfiguresFromAFileAndOptionsWithoutTouchingTheInput) {
 // Bad input: one clear message, a non-zero exit code, and nothing written.
 TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
     Folder f;
-    const Bytes launcher = readFileBytes(LAUNCHER_IMAGE);
+    const Bytes launcher = readFileBytes(launcherImagePath());
     writeFileBytes(f / "launcher.exe", launcher);
     writeFileBytes(f / "text.exe", Bytes{'h', 'e', 'l', 'l', 'o'});
     writeFileBytes(f / "truncated.exe", Bytes(launcher.begin(), launcher.begin() + 700));
@@ -118,9 +118,9 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
     // Relocations no longer recorded as such: the section behind the
     // resources is then one the configurator cannot move.
     Bytes fixedSection = launcher;
-    const std::uint32_t optional = read32(launcher, 0x3C) + 24;
-    write32(fixedSection, optional + 96 + 5 * 8, 0);
-    write32(fixedSection, optional + 96 + 5 * 8 + 4, 0);
+    const std::uint32_t relocations = dataDirectoriesOffset(launcher) + 5 * 8;
+    write32(fixedSection, relocations, 0);
+    write32(fixedSection, relocations + 4, 0);
     writeFileBytes(f / "fixed.exe", fixedSection);
     writeFileBytes(f / "bad.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 2, 3});
     writeFileBytes(f / "bad.ico", Bytes{0, 0, 1, 0, 1, 0});
@@ -177,7 +177,7 @@ TEST(LauncherConfig, ByteOrderMarkAndAnyLineEndsConfigureTheSameLauncher) {
         std::string text = start;
         for (const std::string& line : lines) text += line + lineEnd;
         writeFileBytes(f / (name + ".conf"), Bytes(text.begin(), text.end()));
-        CliRun r = runCli("configure " + quoted(LAUNCHER_IMAGE) + " " + quoted(f / (name + ".exe")) + " --config " +
+        CliRun r = runCli("configure " + quoted(launcherImagePath()) + " " + quoted(f / (name + ".exe")) + " --config " +
                           quoted(f / (name + ".conf")));
         EXPECT_EQ(0, r.exitCode) << name << ": " << r.output;
         return readFileBytes(f / (name + ".exe"));
@@ -198,7 +198,7 @@ TEST(LauncherConfig, ByteOrderMarkAndAnyLineEndsConfigureTheSameLauncher) {
 TEST(LauncherConfig, UnicodeModeIsSetShownAndUndone) {
     Folder f;
     writeFileBytes(f / "unicode.conf", Bytes{'u', 'n', 'i', 'c', 'o', 'd', 'e', ' ', '=', ' ', 'o', 'n', '\n'});
-    const std::string image = quoted(LAUNCHER_IMAGE);
+    const std::string image = quoted(launcherImagePath());
     ASSERT_EQ(0, runCli("configure " + image + " " + quoted(f / "on.exe") + " --config " + quoted(f / "unicode.conf")).exitCode);
     ASSERT_EQ(0, runCli("configure " + quoted(f / "on.exe") + " " + quoted(f / "undone.exe") + " --unicode off").exitCode);
     ASSERT_EQ(0, runCli("configure " + image + " " + quoted(f / "off.exe") + " --unicode off").exitCode);

@@ -14,8 +14,8 @@
 namespace {
 
 Bytes launcherImage() {
-    Bytes image = readFileBytes(LAUNCHER_IMAGE);
-    if (image.empty()) ADD_FAILURE() << "no launcher image at " << LAUNCHER_IMAGE;
+    Bytes image = readFileBytes(launcherImagePath());
+    if (image.empty()) ADD_FAILURE() << "no launcher image at " << launcherImagePath();
     return image;
 }
 

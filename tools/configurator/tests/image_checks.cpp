@@ -1,11 +1,31 @@
 #include "image_checks.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include <unistd.h>
+
+namespace {
+
+bool isPe32Plus(const Bytes& bytes) {
+    const std::uint32_t peOffset = read32(bytes, 0x3C);
+    return bytes.size() > peOffset + 26 && (bytes[peOffset + 24] | bytes[peOffset + 25] << 8) == 0x20B;
+}
+
+}  // namespace
+
+std::uint32_t dataDirectoriesOffset(const Bytes& image) {
+    // PE32+ has a 64-bit image base, which moves the data directories.
+    return read32(image, 0x3C) + 24 + (isPe32Plus(image) ? 112 : 96);
+}
+
+std::string launcherImagePath() {
+    const char* chosen = std::getenv("LAUNCHER_IMAGE");
+    return chosen && *chosen ? chosen : LAUNCHER_IMAGE;
+}
 
 Bytes readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -37,7 +57,7 @@ std::string imageProblems(const Bytes& bytes) {
         }
         if (image.checksumField() != PeImage::computeChecksum(bytes, optional + 64)) problems << "wrong checksum; ";
         if (fileEnd > bytes.size()) problems << "sections past the end of the file; ";
-        const std::uint32_t resourceRva = read32(bytes, optional + 96 + 2 * 8);
+        const std::uint32_t resourceRva = read32(bytes, dataDirectoriesOffset(bytes) + 2 * 8);
         bool resourcesFound = false;
         for (const Section& s : image.sections()) resourcesFound = resourcesFound || s.virtualAddress == resourceRva;
         if (!resourcesFound) problems << "the resource directory does not start a section; ";
@@ -55,7 +75,8 @@ std::string objdumpProblems(const Bytes& image) {
     close(fd);
     writeFileBytes(path, image);
     std::string output;
-    FILE* pipe = popen(("i686-w64-mingw32-objdump -p -h '" + std::string(path) + "' 2>&1").c_str(), "r");
+    const std::string objdump = isPe32Plus(image) ? "x86_64-w64-mingw32-objdump" : "i686-w64-mingw32-objdump";
+    FILE* pipe = popen((objdump + " -p -h '" + std::string(path) + "' 2>&1").c_str(), "r");
     if (!pipe) return "cannot run objdump";
     char buffer[4096];
     size_t n;

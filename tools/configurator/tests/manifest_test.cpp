@@ -21,7 +21,7 @@ std::string shippedManifest(const LauncherResources& launcher) {
 // The entry goes in on a line of its own and comes out again: everything
 // else in the manifest stays byte for byte.
 TEST(UnicodeMode, ShippedManifestGainsTheEntryAndLosesItAgain) {
-    LauncherResources launcher(readFileBytes(LAUNCHER_IMAGE));
+    LauncherResources launcher(readFileBytes(launcherImagePath()));
     const std::string shipped = shippedManifest(launcher);
     ASSERT_NE(std::string::npos, shipped.find("</dpiAwareness>\n"));
     EXPECT_FALSE(unicodeMode(launcher.tree()));

@@ -21,9 +21,13 @@ sha256sum --quiet -c SHA256SUMS || fail "the checksums do not hold"
 tar -tzf "$name.tar.gz" | grep -v '/$' | sort >tar.txt
 unzip -Z1 "$name.zip" | grep -v '/$' | sort >zip.txt
 cmp -s tar.txt zip.txt || { diff tar.txt zip.txt; fail "the archives hold different files"; }
-for file in launcher.exe README.md windows/launcher-config.exe windows/tracecap.exe linux/launcher-config; do
+for file in launcher.exe launcher-x64.exe README.md windows/launcher-config.exe windows/tracecap.exe linux/launcher-config; do
   grep -qx "$name/$file" zip.txt || fail "$file is missing"
 done
 mkdir unpacked && (cd unpacked && unzip -q "../$name.zip")
+# The two launchers by their PE headers' Machine field: x86, then x86-64.
+machine() { od -An -tx1 -j$(( $(od -An -tu4 -j60 -N4 "$1") + 4 )) -N2 "$1" | tr -d ' '; }
+[ "$(machine "unpacked/$name/launcher.exe")" = 4c01 ] || fail "launcher.exe is not a 32-bit x86 image"
+[ "$(machine "unpacked/$name/launcher-x64.exe")" = 6486 ] || fail "launcher-x64.exe is not an x86-64 image"
 "unpacked/$name/linux/launcher-config" --help >/dev/null || fail "the zip's Linux configurator does not run"
 echo "release archives and checksums: passed"
