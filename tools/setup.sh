@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs what building and testing need on Debian 12, only what is
-# missing; safe to run again. 32-bit Wine needs the i386 architecture.
+# missing; safe to run again. 32-bit Wine needs the i386 architecture. A
+# machine that cannot start 32-bit programs also gets what the emulated
+# 32-bit lane needs (tools/lane32): QEMU and debootstrap.
 set -eu
 
 PACKAGES="cmake make g++ googletest
@@ -10,11 +12,20 @@ wine wine32:i386 wine64
 xvfb xauth x11-apps imagemagick xdotool
 hyperfine zip unzip osslsigncode openssl"
 
-missing=""
-for p in $PACKAGES; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-[ -z "$missing" ] && exit 0
+LANE32_PACKAGES="qemu-system-x86 debootstrap e2fsprogs"
+
+missing_of() {
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || printf ' %s' "$p"
+  done
+}
+missing=$(missing_of $PACKAGES)
+if [ -z "$missing" ]; then
+  . "$(dirname "$0")/wine-arch.sh"
+  can_run_32bit_wine && exit 0
+  missing=$(missing_of $LANE32_PACKAGES)
+  [ -z "$missing" ] && exit 0
+fi
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 echo "Installing:$missing"
@@ -23,3 +34,5 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 as_root apt-get update -qq
 DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq $missing >/dev/null
+# The lane's packages, once Wine is there to tell whether they are needed.
+[ -n "$(missing_of $PACKAGES)" ] || exec "$0"

@@ -13,7 +13,7 @@
 . "$top/tools/wine-arch.sh"
 
 start_wine_session() {
-  WINEPREFIX="$1/wineprefix"
+  WINEPREFIX=${WINE_PREFIX_DIR:-$1/wineprefix}
   WINEDEBUG=-all
   export WINEPREFIX WINEDEBUG
   use_wine_for "$1"
