@@ -8,3 +8,10 @@
 // path finds an entry, or when it is the root of a drive or share that
 // exists.
 bool pathExists(const Text& path);
+
+// A drive letter, a colon and a separator, or two separators, a server and
+// a share: a path that names the same place whatever the current folder and
+// drive. Anything else built from a value the launcher did not set itself
+// (an empty JAVA_HOME, a registry home that is missing) would name a place
+// on the current drive's root, where any user of the PC may put programs.
+bool isAbsolutePath(const Text& path);
