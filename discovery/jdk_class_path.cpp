@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
 #include "base/handle.h"
 #include "base/trace.h"
@@ -18,6 +19,9 @@ void appendLibraryEntry(Text& list, const Text& home, const char* fileName) {
 Text buildJdkLibraryClassPath() {
     traceDirect("JDK PATH...");
     traceDirect(runtimeHome);
+    // An empty home (the current-directory fallback) would put the jars of
+    // "\lib" on the current drive's root before the application's classes.
+    if (!isAbsolutePath(runtimeHome)) return Text();
     WIN32_FIND_DATAA entry;
     FindHandle listing(FindFirstFileA((runtimeHome + "\\lib\\*.jar").c_str(), &entry));
     if (!listing) return Text();

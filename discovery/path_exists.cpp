@@ -47,6 +47,15 @@ bool isExistingRoot(const Text& path) {
 
 }  // namespace
 
+bool isAbsolutePath(const Text& path) {
+    const char* p = path.c_str();
+    if (static_cast<unsigned char>((p[0] | 0x20) - 'a') < 26 && p[1] == ':') return isSeparator(p[2]);
+    if (!isSeparator(p[0]) || !isSeparator(p[1])) return false;
+    const char* serverEnd = p + 2;
+    while (*serverEnd && !isSeparator(*serverEnd)) ++serverEnd;
+    return serverEnd > p + 2 && *serverEnd && serverEnd[1] && !isSeparator(serverEnd[1]);
+}
+
 bool pathExists(const Text& path) {
     if (path.empty() || hasAnyOf(path, "?*")) return false;
     if (path.length() == 2 && path[1] == ':') return false;

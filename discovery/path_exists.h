@@ -8,3 +8,10 @@
 // path finds an entry, or when it is the root of a drive or share that
 // exists.
 bool pathExists(const Text& path);
+
+// A drive letter, a colon and a separator, or two separators, a server and
+// a share: a path that names the same place whatever the current folder and
+// drive. A home that is not one names no runtime anybody configured: an
+// empty JAVA_HOME or a missing registry home makes "\bin\java.exe", on the
+// current drive's root, where any user of the PC may put programs.
+bool isAbsolutePath(const Text& path);

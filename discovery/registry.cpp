@@ -61,7 +61,9 @@ Text findInVersionKeys(HKEY root, const char* keyPath) {
         traceDirect(name);
         Text home = readRegistryString(root, (Text(keyPath) + "\\" + name).c_str(), "JavaHome");
         Text candidate = home + "\\bin\\" + javaExeName;
-        if (pathExists(candidate)) {
+        // A missing or relative home is traced as the candidate it makes,
+        // which is never tested.
+        if (isAbsolutePath(home) && pathExists(candidate)) {
             result = candidate;
             runtimeHome = home;
             traceDirect("found");

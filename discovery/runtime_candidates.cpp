@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/handle.h"
+#include "discovery/path_exists.h"
 #include "discovery/runtime_facts.h"
 
 namespace {
@@ -165,13 +166,6 @@ Text unquoted(const Text& text) {
     return text.substr(from, to - from);
 }
 
-// A folder on PATH counts only when it names a place by itself: a relative
-// entry would make the current folder a source.
-bool isAbsolute(const Text& folder) {
-    if (folder.length() >= 3 && folder[1] == ':' && isSeparator(folder[2])) return true;
-    return folder.length() >= 2 && isSeparator(folder[0]) && isSeparator(folder[1]);
-}
-
 // The home of a runtime whose bin folder is on PATH is that folder's
 // parent; a folder of links to a runtime has a parent without one, and
 // its candidate is then rejected for the missing executable.
@@ -180,11 +174,10 @@ void gatherFromPath(CandidateList& list, const Text& executableName) {
     for (size_t start = 0; start < path.length();) {
         size_t end = start;
         while (end < path.length() && path[end] != ';') ++end;
-        const Text entry = unquoted(path.substr(start, end - start));
+        const Text folder = normaliseHome(path.substr(start, end - start));
         start = end + 1;
-        if (!isAbsolute(entry)) continue;
-        const Text folder = normaliseHome(entry);
-        // A drive's root has no parent to be a home.
+        // A drive's root has no parent to be a home; a relative entry is
+        // none (empty).
         const size_t parentEnd = folder.findLast('\\');
         if (parentEnd == Text::npos || parentEnd + 1 == folder.length()) continue;
         if (!isExistingFile(folder + "\\" + executableName)) continue;
@@ -212,8 +205,8 @@ void gatherFromVendorFolders(CandidateList& list, const Text& executableName) {
     bases[0] = readEnvironment("ProgramW6432");
     if (bases[0].empty()) bases[0] = readEnvironment("ProgramFiles");
     bases[1] = readEnvironment("ProgramFiles(x86)");
-    const Text local = readEnvironment("LOCALAPPDATA");
-    if (!local.empty()) bases[2] = local + "\\Programs";
+    // Unset, it gives "\Programs", which is no absolute path and so no base.
+    bases[2] = readEnvironment("LOCALAPPDATA") + "\\Programs";
     for (int b = 0; b < 3; ++b) {
         bases[b] = normaliseHome(bases[b]);
         bool seen = bases[b].empty();
@@ -231,7 +224,7 @@ Text normaliseHome(const Text& home) {
            !(text.length() == 3 && text[1] == ':')) {
         text.truncate(text.length() - 1);
     }
-    if (text.empty()) return text;
+    if (!isAbsolutePath(text)) return Text();
     char full[MAX_PATH];
     const DWORD length = GetFullPathNameA(text.c_str(), MAX_PATH, full, nullptr);
     return length > 0 && length < MAX_PATH ? Text(full, length) : text;

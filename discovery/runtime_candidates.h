@@ -39,7 +39,8 @@ private:
 
 // A home as the search compares and shows it: surrounding quotes and
 // trailing separators removed (a drive root keeps its backslash), then
-// made a full path; empty for an empty or blank text.
+// made a full path; empty for a text that, so trimmed, is no absolute path
+// (empty, blank, or relative to the current folder or drive).
 Text normaliseHome(const Text& home);
 
 // Gathers every candidate, with `executableName` (javaw.exe or java.exe)

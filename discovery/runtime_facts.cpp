@@ -9,7 +9,6 @@
 namespace {
 
 const DWORD RELEASE_FILE_MAX = 65536;
-const DWORD PROBE_WAIT_MS = 2000;
 
 // The PE header follows the DOS stub; real images put it within the first
 // few hundred bytes, and a field beyond this is no image of any use.
@@ -74,9 +73,7 @@ Text readReleaseVersion(const Text& home) {
 }
 
 Text probeVersionOutput(const Text& home) {
-    CapturingRunner* runner = new CapturingRunner();
-    runner->run(versionProbeCommand(home).c_str());
-    runner->waitForOutputEnd(PROBE_WAIT_MS);
+    CapturingRunner* runner = startVersionProbe(home);
     Text output = runner->capturedOutput();
     // A runtime that still prints after the wait keeps its runner until its
     // output ends.

@@ -17,8 +17,8 @@ int executableWidth(const Text& path);
 // 64 KB; empty when there is none.
 Text readReleaseVersion(const Text& home);
 
-// Runs the home's "java.exe -version" and returns what it printed once its
-// output has ended, waiting at most two seconds.
+// Runs the home's "java.exe -version" and returns what it printed once it
+// has answered, within the version probe's bound.
 Text probeVersionOutput(const Text& home);
 
 // Whether this Windows is a 64-bit one: always for a 64-bit launcher; for

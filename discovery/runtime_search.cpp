@@ -36,7 +36,7 @@ Text readEnvironment(const char* name) {
 Text findByCurrentVersion() {
     for (HKEY root : ROOT_KEYS) {
         Text home = findJreCurrentHome(root);
-        // The probe runs even for an empty home; it then reads nothing.
+        if (!isAbsolutePath(home)) continue;
         Text version = probeJavaVersion(home);
         if (!isVersionAcceptable(version)) continue;
         Text candidate = executableIn(home);
@@ -70,7 +70,7 @@ Text findJdkOnlyInRegistry() {
 Text findInJavaHome() {
     Text home = readEnvironment("JAVA_HOME");
     Text candidate = executableIn(home);
-    if (!pathExists(candidate)) {
+    if (!isAbsolutePath(home) || !pathExists(candidate)) {
         traceDirect("JAVA_HOME not found");
         traceDirect("Try current dir.");
         return javaExeName;
@@ -97,7 +97,9 @@ Text findJavaExecutable(const Text& launcherFolder) {
     traceLine << "PROP_JRE_PATH: " << jrePath << traceEnd;
     traceLine << "Try bundled JRE or JDK path: " << bundled << traceEnd;
     const bool modern = isSettingPresent(PROP_MODERN_SEARCH) != 0;
-    if (pathExists(bundled)) {
+    // Without its own folder the launcher would test "\jre\..." on the
+    // current drive's root.
+    if (isAbsolutePath(launcherFolder) && pathExists(bundled)) {
         traceDirect("Bundled Jre or jdk found");
         runtimeHome = launcherFolder + "\\..\\jre";
         if (modern) runtimeFeatureVersion = privateRuntimeFeature(bundled);

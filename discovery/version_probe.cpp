@@ -4,7 +4,13 @@
 
 namespace {
 
-const DWORD PROBE_WAIT_MS = 250;
+// A runtime's first "-version" may take seconds: a cold disk, a virus
+// scanner that inspects the new process, an emulated machine. One that has
+// said nothing by then is taken as one that does not answer.
+const DWORD PROBE_WAIT_MS = 5000;
+// Once the runtime has ended, what it printed is in the pipe; only a
+// process it left behind holding the pipe delays the output's end.
+const DWORD AFTER_END_MS = 250;
 const size_t PROBE_PREFIX_LENGTH = 14;
 
 // The version is in the first line; a runtime that keeps printing within
@@ -21,7 +27,7 @@ unsigned characterCode(const unsigned char*& s) {
 }  // namespace
 
 CapturingRunner::CapturingRunner()
-    : ChildProcessRunner(ModeKeepAfterEnd), outputEnded_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    : ChildProcessRunner(ModeKeepAfterEnd) {
     InitializeCriticalSection(&captureLock_);
 }
 
@@ -35,22 +41,11 @@ Text CapturingRunner::capturedOutput() {
     return captured_;
 }
 
-void CapturingRunner::waitForOutputEnd(DWORD milliseconds) {
-    if (!isReading()) return;
-    if (outputEnded_) {
-        WaitForSingleObject(outputEnded_.get(), milliseconds);
-    } else {
-        Sleep(milliseconds);
-    }
-}
-
 void CapturingRunner::onOutput(const char* chunk) {
     if (chunk) {
         traceDirect(chunk);
         LockGuard guard(captureLock_);
         if (captured_.length() < CAPTURE_MAX) captured_.append(chunk);
-    } else if (outputEnded_) {
-        SetEvent(outputEnded_.get());
     }
     ChildProcessRunner::onOutput(chunk);
 }
@@ -62,10 +57,20 @@ Text versionFromProbeOutput(const Text& output) {
     return output.substr(PROBE_PREFIX_LENGTH);
 }
 
-Text probeJavaVersion(const Text& home) {
+CapturingRunner* startVersionProbe(const Text& home) {
     CapturingRunner* runner = new CapturingRunner();
-    runner->run(versionProbeCommand(home).c_str());
-    runner->waitForOutputEnd(PROBE_WAIT_MS);
+    StartedChild child;
+    if (runner->run(versionProbeCommand(home).c_str(), &child) != 0) return runner;
+    // The reader thread ends with the output.
+    HANDLE ends[2] = {child.readerThread.get(), child.process.get()};
+    if (WaitForMultipleObjects(2, ends, FALSE, PROBE_WAIT_MS) == WAIT_OBJECT_0 + 1) {
+        WaitForSingleObject(ends[0], AFTER_END_MS);
+    }
+    return runner;
+}
+
+Text probeJavaVersion(const Text& home) {
+    CapturingRunner* runner = startVersionProbe(home);
     traceDirect("Info = ");
     traceDirect(runner->capturedOutput());
     Text version = versionFromProbeOutput(runner->capturedOutput());

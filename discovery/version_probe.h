@@ -17,16 +17,12 @@ public:
 
     Text capturedOutput();
 
-    // Waits until the child's output has ended, at most `milliseconds`.
-    void waitForOutputEnd(DWORD milliseconds);
-
 protected:
     void onOutput(const char* chunk) override;
 
 private:
     CRITICAL_SECTION captureLock_;
     Text captured_;
-    EventHandle outputEnded_;
 };
 
 // The command line of the probe: the home's "java.exe", quoted, and
@@ -38,8 +34,13 @@ Text versionProbeCommand(const Text& home);
 // unexamined; empty when there are fewer.
 Text versionFromProbeOutput(const Text& output);
 
-// Runs the home's "java.exe -version" and returns the version text; waits
-// for the output at most 250 ms. Empty when nothing usable was printed.
+// Starts the home's "java.exe -version" and waits for its answer. The
+// caller copies what it wants and abandons the runner.
+CapturingRunner* startVersionProbe(const Text& home);
+
+// Runs the home's "java.exe -version" and returns the version text, read
+// once the runtime has answered or the probe's bound has passed. Empty when
+// nothing usable was printed.
 Text probeJavaVersion(const Text& home);
 
 // Compares two texts character by character by code, a double-byte

@@ -61,6 +61,23 @@ TEST(JdkClassPath, EmptyOrMissingLibFolderGivesNothingAndTracesNoList) {
     EXPECT_EQ((Lines{"JDK PATH...", home.path(), "JDK PATH...", home.path()}), capture.lines());
 }
 
+// An empty home (the current-directory fallback) would list "\lib" on the
+// current drive's root; a relative one, the current folder.
+TEST(JdkClassPath, HomeThatIsNoAbsolutePathGivesNothing) {
+    TempFolder folder("jdk relative");
+    writeFile(folder / "jdk\\lib\\tools.jar", "PK");
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    SetCurrentDirectoryA(folder.path().c_str());
+    TraceCapture capture;
+    for (const char* home : {"jdk", ""}) {
+        runtimeHome = home;
+        EXPECT_STREQ("", buildJdkLibraryClassPath().c_str()) << home;
+    }
+    SetCurrentDirectoryA(saved);
+    EXPECT_EQ((Lines{"JDK PATH...", "jdk", "JDK PATH...", ""}), capture.lines());
+}
+
 TEST(JdkClassPath, AppendingEntriesQuotesEachAndSeparatesThem) {
     Text list;
     appendLibraryEntry(list, "C:\\jdk", "dt.jar");

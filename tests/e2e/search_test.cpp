@@ -3,6 +3,7 @@
 // stand-in runtimes that answer "-version".
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,17 @@ struct SearchScenario : Scenario {
     explicit SearchScenario(const LauncherSpec& spec = LauncherSpec::shipped()) { useLauncher(spec); }
     std::string bundled() const { return folder() + "\\jre\\bin\\javaw.exe"; }
     std::string home(const std::string& name) const { return root() + "\\" + name; }
+};
+
+// A stand-in runtime in "\bin" on the root of a drive, removed again.
+struct RootRuntime {
+    std::unique_ptr<JavaHome> runtime;
+    explicit RootRuntime(const std::string& drive) : runtime(std::make_unique<JavaHome>(drive)) {}
+    ~RootRuntime() {
+        const std::string folder = runtime->home() + "\\bin";
+        runtime.reset();
+        removeTree(folder);
+    }
 };
 
 RunOptions withJavaHome(const std::string& value) {
@@ -100,27 +112,29 @@ TEST(RuntimeSearch, CurrentVersionUnderLocalMachineIsProbedAndAccepted) {
     EXPECT_EQ(1u, jre.applicationStarts().size());
 }
 
-TEST(RuntimeSearch, CurrentVersionUnderCurrentUserComesAfterAnEmptyProbe) {
+// No key under HKLM gives no home there, and so no probe.
+TEST(RuntimeSearch, CurrentVersionUnderCurrentUserIsTheOnlyOneProbed) {
     SearchScenario s;
     JavaHome jre(s.home("jre six"));
     s.registry.setCurrentVersion(HKEY_CURRENT_USER, "1.6");
     s.registry.addVersion(HKEY_CURRENT_USER, JRE_KEY_PATH, "1.6", jre.home());
     TracedRun run = s.run();
-    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe("", "") + probe(jre.home()) +
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe(jre.home()) +
                   lines({"Jre key found in registry", "Jre path: " + jre.javaw()}),
               between(run, "Bundled Jre not found", "Jre path: "));
 }
 
-// A registered runtime that says nothing within the probe's wait fails the
-// current-version steps, yet its key name passes the version rule.
+// A registered runtime that never answers "-version" fails the current-
+// version step once the probe's bound has passed, and the search goes on:
+// its key name passes the version rule.
 TEST(RuntimeSearch, SilentCurrentVersionIsAcceptedByItsKeyName) {
     SearchScenario s;
-    JavaHome jre(s.home("slow jre"));
-    jre.configure("version_delay_ms=3000");
+    JavaHome jre(s.home("silent jre"));
+    jre.configure("version_delay_ms=60000");
     s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
     s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", jre.home());
     TracedRun run = s.run();
-    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe(jre.home(), "") + probe("", "") +
+    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe(jre.home(), "") +
                   lines({"1.6", "found", jre.javaw(), "Jre key found in registry", "Jre path: " + jre.javaw()}),
               between(run, "Bundled Jre not found", "Jre path: "));
 }
@@ -130,9 +144,8 @@ TEST(RuntimeSearch, JreSearchAcceptsADevelopmentKitAndSaysSoTwice) {
     JavaHome jdk(s.home("jdk six"), true);
     s.registry.addVersion(HKEY_CURRENT_USER, JDK_KEY_PATH, "1.6.0_20", jdk.home());
     TracedRun run = s.run();
-    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe("", "") + probe("", "") +
-                  lines({"1.6.0_20", "found", jdk.javaw(), "Jre key found in registry", "Jre key found in registry",
-                        "Jre path: " + jdk.javaw()}),
+    EXPECT_EQ(lines({"Bundled Jre not found", "1.6.0_20", "found", jdk.javaw(), "Jre key found in registry",
+                     "Jre key found in registry", "Jre path: " + jdk.javaw()}),
               between(run, "Bundled Jre not found", "Jre path: "));
     // No boot class path in the JRE search.
     EXPECT_EQ(std::string::npos, run.lines[run.indexOf("Full argument line: ")].find("bootclasspath"));
@@ -159,12 +172,15 @@ TEST(RuntimeSearch, JdkOnlyFindsTheRegisteredKitAndPutsItsJarsOnTheBootClassPath
     EXPECT_TRUE(jre.starts().empty());
 }
 
-TEST(RuntimeSearch, JavaHomeIsUsedWhenTheRegistryHasNothing) {
+// It answers "-version" after a second, as a runtime on a cold disk or
+// under a virus scanner may: the probe waits for its answer.
+TEST(RuntimeSearch, SlowJavaHomeIsUsedWhenTheRegistryHasNothing) {
     SearchScenario s;
     JavaHome home(s.home("java home"));
+    home.configure("version_delay_ms=1000");
     TracedRun run = s.run("", withJavaHome(home.home()));
-    EXPECT_EQ(lines({"Bundled Jre not found"}) + probe("", "") + probe("", "") + lines({"Jre key not found in registry"}) +
-                  probe(home.home()) + lines({"JAVA_HOME found", "Jre path: " + home.javaw()}),
+    EXPECT_EQ(lines({"Bundled Jre not found", "Jre key not found in registry"}) + probe(home.home()) +
+                  lines({"JAVA_HOME found", "Jre path: " + home.javaw()}),
               between(run, "Bundled Jre not found", "Jre path: "));
     EXPECT_EQ(0u, run.exitCode);
 }
@@ -196,6 +212,50 @@ TEST(RuntimeSearch, NothingAnywhereFallsBackToTheBareNameAndTheDialog) {
     TracedRun run = runToDialog(s);
     EXPECT_EQ((lines({"Jre key not found in registry", "JAVA_HOME not found", "Try current dir.", "Jre path: javaw.exe"})),
               run.from("Jre key not found in registry"));
+}
+
+// A home nobody configured is no candidate, in either search: "\bin\java.exe"
+// made from it names the root of the working directory's drive, where every
+// user of the PC may put a program of theirs.
+TEST(RuntimeSearch, NoHomeNobodyConfiguredRunsAProgramOnTheDrivesRoot) {
+    enum JavaHomeValue { Unset, DriveAlone, Root };  // "C:", "\"
+    struct Case {
+        const char* name;
+        bool modern;
+        bool emptyRegisteredHome;
+        JavaHomeValue javaHome;
+    };
+    const Case cases[] = {
+        {"no key, JAVA_HOME unset", false, false, Unset},
+        {"a key with an empty JavaHome", false, true, Unset},
+        {"JAVA_HOME is the drive alone", false, false, DriveAlone},
+        {"modern search, JAVA_HOME is the root", true, false, Root},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchScenario s(c.modern ? LauncherSpec::shipped().set(106, "on") : LauncherSpec::shipped());
+        const std::string drive = s.folder().substr(0, 2);
+        ASSERT_EQ(':', drive[1]) << s.folder();
+        ASSERT_FALSE(fileExists(drive + "\\bin")) << "someone else's folder";
+        RootRuntime planted(drive);
+        if (c.emptyRegisteredHome) {
+            s.registry.setCurrentVersion(HKEY_LOCAL_MACHINE, "1.6");
+            s.registry.addVersion(HKEY_LOCAL_MACHINE, JRE_KEY_PATH, "1.6", "");
+        }
+        RunOptions options;
+        if (c.javaHome != Unset) options.environment["JAVA_HOME"] = c.javaHome == Root ? "\\" : drive;
+        TracedRun run = runToDialog(s, options);
+        Lines expected = {"Bundled Jre not found"};
+        if (c.modern) {
+            expected = expected + lines({"Modern search: minimum 1.5, maximum none, width any", "No acceptable runtime found"});
+        } else {
+            if (c.emptyRegisteredHome) expected = expected + lines({"1.6", "\\bin\\javaw.exe"});
+            expected = expected + lines({"Jre key not found in registry", "JAVA_HOME not found"});
+        }
+        EXPECT_EQ(expected + lines({"Try current dir.", "Jre path: javaw.exe"}),
+                  between(run, "Bundled Jre not found", "Jre path: "));
+        EXPECT_TRUE(planted.runtime->starts().empty());
+    }
 }
 
 TEST(RuntimeSearch, BareNameInTheWorkingDirectoryIsStartedQuoted) {

@@ -1,21 +1,72 @@
 #include "java_home.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
+#include "runtime_registry.h"
 #include "temp_folder.h"
 #include "test_paths.h"
 
+namespace {
+
+// Where this Windows cannot start a 32-bit program, a 32-bit runtime is
+// this tree's stand-in marked as x86 in its PE header: the search reads its
+// width as 32 bits, and its start fails at once, in the starting process,
+// instead of being handed to a system that may never return from it.
+std::string unstartable32BitImage() {
+    std::string image = readFile(standinImage());
+    uint32_t header = 0;
+    memcpy(&header, &image[0x3C], sizeof header);
+    image[header + 4] = 0x4C;
+    image[header + 5] = 0x01;
+    return image;
+}
+
+void endIfRunningFrom(unsigned long processId, const std::string& home) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
+    if (!process) return;
+    char image[MAX_PATH * 4];
+    DWORD size = sizeof image;
+    const std::string bin = home + "\\bin\\";
+    if (QueryFullProcessImageNameA(process, 0, image, &size) && _strnicmp(image, bin.c_str(), bin.size()) == 0 &&
+        TerminateProcess(process, 1)) {
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+}
+
+}  // namespace
+
 JavaHome::JavaHome(const std::string& home, bool developmentKit, int bits) : home_(home) {
-    const std::string image = bits ? standinImage(bits) : standinImage();
-    copyFile(image, java());
-    copyFile(image, javaw());
+    if (bits == 32 && !canStart32BitPrograms()) {
+        writeFile(java(), unstartable32BitImage());
+        writeFile(javaw(), unstartable32BitImage());
+    } else {
+        const std::string image = bits ? standinImage(bits) : standinImage();
+        copyFile(image, java());
+        copyFile(image, javaw());
+    }
     if (developmentKit) {
         writeFile(home_ + "\\bin\\javac.exe", "MZ");
         addLibrary("tools.jar");
     }
     writeConfiguration();
+}
+
+JavaHome::~JavaHome() {
+    if (!fileExists(home_ + "\\bin\\standin-record.txt")) return;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        endIfRunningFrom(entry.th32ProcessID, home_);
+    }
+    CloseHandle(snapshot);
 }
 
 JavaHome& JavaHome::release(const std::string& version) {

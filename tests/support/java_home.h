@@ -21,8 +21,16 @@ struct StandinStart {
 class JavaHome {
 public:
     // Creates the home; a development kit also gets bin\javac.exe and
-    // lib\tools.jar. `bits` picks the stand-in's width (0: this tree's).
+    // lib\tools.jar. `bits` picks the stand-in's width (0: this tree's); a
+    // 32-bit one where this Windows cannot start 32-bit programs is an image
+    // whose start fails at once.
     explicit JavaHome(const std::string& home, bool developmentKit = false, int bits = 0);
+    // Ends every program still running from this home's bin folder (a
+    // stand-in that never answers "-version", a process it left behind), so
+    // that the folder can be removed.
+    ~JavaHome();
+    JavaHome(const JavaHome&) = delete;
+    JavaHome& operator=(const JavaHome&) = delete;
 
     const std::string& home() const { return home_; }
     std::string javaw() const { return home_ + "\\bin\\javaw.exe"; }

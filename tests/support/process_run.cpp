@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -34,6 +33,22 @@ std::string environmentBlock(const std::map<std::string, std::optional<std::stri
     std::string block;
     for (const auto& v : variables) block += v.second + '\0';
     return block + '\0';
+}
+
+// How long the output may stay open after the program's end.
+const DWORD OUTPUT_END_MS = 10000;
+
+struct OutputReader {
+    HANDLE pipe;
+    std::string* output;
+};
+
+DWORD WINAPI readOutput(void* context) {
+    auto* reader = static_cast<OutputReader*>(context);
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(reader->pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) reader->output->append(buffer, n);
+    return 0;
 }
 
 }  // namespace
@@ -96,14 +111,19 @@ RunResult runProcess(const std::string& commandLine, const RunOptions& options) 
     CloseHandle(child.hThread);
 
     RunResult result;
-    std::thread reader([&] {
-        char buffer[4096];
-        DWORD n = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.output.append(buffer, n);
-    });
+    OutputReader output{readEnd, &result.output};
+    HANDLE reader = CreateThread(nullptr, 0, readOutput, &output, 0, nullptr);
+    if (!reader) throw std::runtime_error("CreateThread failed");
     if (options.whileRunning) options.whileRunning(child.dwProcessId, options.context);
     result.exitCode = waitForExit(child.hProcess, options.timeoutMs, &result.timedOut);
-    reader.join();
+    // A process the program started may hold the output open after its end;
+    // the run ends all the same, and says so.
+    if (WaitForSingleObject(reader, OUTPUT_END_MS) == WAIT_TIMEOUT) {
+        result.timedOut = true;
+        CancelSynchronousIo(reader);
+        if (WaitForSingleObject(reader, OUTPUT_END_MS) == WAIT_TIMEOUT) TerminateThread(reader, 1);
+    }
+    CloseHandle(reader);
     CloseHandle(readEnd);
     return result;
 }

@@ -27,6 +27,8 @@ struct RunOptions {
 
 struct RunResult {
     unsigned long exitCode = 0;
+    // Ended at the time limit, or its output stayed open for 10 seconds
+    // after its end (held by a process it started).
     bool timedOut = false;
     std::string output;  // standard output and standard error, mixed
 };

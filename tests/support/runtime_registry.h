@@ -26,5 +26,6 @@ public:
 bool windowsIs64BitForTests();
 
 // Whether this Windows (or Wine prefix) starts a 32-bit program; a
-// machine whose kernel cannot run 32-bit code does not.
+// machine whose kernel cannot run 32-bit code does not. Found out once, by
+// a start that is given at most 20 seconds.
 bool canStart32BitPrograms();

@@ -239,6 +239,13 @@ void configure(const std::vector<std::string>& args) {
     Changes changes = parseOptions(args, 3);
     LauncherResources launcher = loadLauncher(input);
     if (sameFile(input, output)) throw FormatError("the output must be another file than the input");
+    // Checked whether or not the Unicode mode is touched: a configured
+    // launcher that Windows refuses to start is no result.
+    try {
+        checkManifests(launcher.tree());
+    } catch (const FormatError& e) {
+        throw FormatError(input + ": " + e.what());
+    }
     applyChanges(launcher, changes);
     Bytes built;
     try {

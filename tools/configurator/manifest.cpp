@@ -222,6 +222,12 @@ std::string withUnicodeMode(const std::string& manifest, bool on) {
                            UTF8_CODE_PAGE_ENTRY + "</windowsSettings></application>");
 }
 
+void checkManifests(const ResourceTree& tree) {
+    for (const Resource& r : manifestResources(tree)) {
+        require(findChild(scanElements(textOf(r.data)), -1, "assembly") >= 0, "the manifest has no assembly element");
+    }
+}
+
 bool unicodeMode(const ResourceTree& tree) {
     for (const Resource& r : manifestResources(tree)) {
         if (manifestSetsUtf8(textOf(r.data))) return true;

@@ -22,6 +22,10 @@ bool manifestSetsUtf8(const std::string& manifest);
 // when the text has no assembly element.
 std::string withUnicodeMode(const std::string& manifest, bool on);
 
+// Throws FormatError when a manifest of the image is not well-formed or
+// holds no assembly element: Windows refuses to start such an image.
+void checkManifests(const ResourceTree& tree);
+
 // The same on an image's resources. Without a manifest, "on" adds one that
 // holds only the entry.
 bool unicodeMode(const ResourceTree& tree);

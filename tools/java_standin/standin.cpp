@@ -18,7 +18,8 @@
 //   hidden_window     1: create a top-level window that is never shown
 //   grandchild_ms     start a grandchild that inherits the output handles,
 //                     keeps them open this long and then prints
-//                     "grandchild done"
+//                     "grandchild done" (with "-version" too, before the
+//                     version text)
 //   echo_input        1: read one line from standard input and print
 //                     "input: " and that line
 //
@@ -288,7 +289,9 @@ int main(int argc, char** argv) {
     record(folder);
     const int exitCode = static_cast<int>(exitCodeFrom(config));
 
+    const long grandchild = number(config, "grandchild_ms", -1);
     if (hasArgument("-version")) {
+        if (grandchild >= 0) startGrandchild(grandchild);
         Sleep(static_cast<DWORD>(number(config, "version_delay_ms", 0)));
         const std::string version = text(config, "version_text",
                                          "java version \"1.6.0_45\"\r\nJava(TM) SE Runtime Environment (stand-in)\r\n");
@@ -312,7 +315,6 @@ int main(int argc, char** argv) {
         }
         writeTo(STD_OUTPUT_HANDLE, "input: " + input + "\n");
     }
-    const long grandchild = number(config, "grandchild_ms", -1);
     if (grandchild >= 0) startGrandchild(grandchild);
 
     const long windowAfter = number(config, "window_after_ms", -1);

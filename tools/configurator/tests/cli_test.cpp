@@ -125,6 +125,13 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
     writeFileBytes(f / "bad.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 2, 3});
     writeFileBytes(f / "bad.ico", Bytes{0, 0, 1, 0, 1, 0});
     writeFileBytes(f / "unknown.conf", Bytes{'P', 'R', 'O', 'P', '_', 'X', '=', '1', '\n'});
+    LauncherResources brokenManifest(launcher);
+    Resource manifest = *brokenManifest.tree().find(ResourceId::of(RT_MANIFEST_TYPE), ResourceId::of(1), 1033);
+    const std::string text(manifest.data.begin(), manifest.data.end());
+    const std::string mismatched = text.substr(0, text.rfind("</assembly>")) + "</assembli>\n";
+    manifest.data.assign(mismatched.begin(), mismatched.end());
+    brokenManifest.tree().put(manifest);
+    writeFileBytes(f / "manifest.exe", brokenManifest.build());
     const std::string longLine = "PROP_VM_OPTIONS = " + std::string(65536, 'x') + "\n";
     writeFileBytes(f / "long.conf", Bytes(longLine.begin(), longLine.end()));
 
@@ -139,6 +146,8 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
         {"configure " + quoted(f / "malformed.exe") + " " + out, "not a PE file"},
         {"configure " + quoted(f / "fixed.exe") + " " + out, "a section other than base relocations follows"},
         {"configure " + quoted(f / "missing.exe") + " " + out, "cannot read the launcher"},
+        {"configure " + quoted(f / "manifest.exe") + " " + out, "manifest.exe: malformed manifest (tags do not match)"},
+        {"configure " + quoted(f / "manifest.exe") + " " + out + " --unicode on", "malformed manifest"},
         {"configure " + in + " " + out + " --splash " + quoted(f / "bad.gif"), "cut GIF"},
         {"configure " + in + " " + out + " --splash " + quoted(f / "launcher.exe"), "not a picture file"},
         {"configure " + in + " " + out + " --icon " + quoted(f / "bad.ico"), "icon file is cut"},
