@@ -41,3 +41,13 @@ Text environmentVariableThroughUtf16(const char* name) {
     if (units == 0 || units >= ENVIRONMENT_VALUE_MAX) return Text();
     return fromUtf16(wideValue, static_cast<int>(units), CP_ACP);
 }
+
+Text environmentVariable(const char* name) {
+    if (isUnicodeMode()) return environmentVariableThroughUtf16(name);
+    char* value = new char[ENVIRONMENT_VALUE_MAX];
+    const DWORD length = GetEnvironmentVariableA(name, value, ENVIRONMENT_VALUE_MAX);
+    Text result;
+    if (length > 0 && length < ENVIRONMENT_VALUE_MAX) result = Text(value, length);
+    delete[] value;
+    return result;
+}

@@ -24,3 +24,7 @@ const size_t MAX_CONVERTED_INPUT = 16 * 1024 * 1024;
 // Wine's ANSI call counts the value in UTF-16 units and cuts its UTF-8
 // text there.
 Text environmentVariableThroughUtf16(const char* name);
+
+// An environment variable in the ANSI code page, through UTF-16 in Unicode
+// mode; empty when it is absent or does not fit the system's limit.
+Text environmentVariable(const char* name);

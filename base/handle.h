@@ -86,6 +86,12 @@ struct HeapMemoryTraits {
     static void close(Type p) { HeapFree(GetProcessHeap(), 0, p); }
 };
 
+struct MappedViewTraits {
+    using Type = void*;
+    static Type empty() { return nullptr; }
+    static void close(Type p) { UnmapViewOfFile(p); }
+};
+
 struct ModuleTraits {
     using Type = HMODULE;
     static Type empty() { return nullptr; }
@@ -109,6 +115,7 @@ using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 using HeapMemory = UniqueHandle<HeapMemoryTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using MappedView = UniqueHandle<MappedViewTraits>;
 template <typename Interface>
 using ComPointer = UniqueHandle<ComPointerTraits<Interface>>;
 

@@ -18,20 +18,7 @@ namespace {
 
 const HKEY ROOT_KEYS[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
 
-// Environment values are at most 32767 characters, terminator included.
-const DWORD ENVIRONMENT_VALUE_MAX = 32767;
-
 Text executableIn(const Text& home) { return home + "\\bin\\" + javaExeName; }
-
-Text readEnvironment(const char* name) {
-    if (isUnicodeMode()) return environmentVariableThroughUtf16(name);
-    char* value = new char[ENVIRONMENT_VALUE_MAX];
-    DWORD length = GetEnvironmentVariableA(name, value, ENVIRONMENT_VALUE_MAX);
-    Text result;
-    if (length > 0 && length < ENVIRONMENT_VALUE_MAX) result = Text(value, length);
-    delete[] value;
-    return result;
-}
 
 Text findByCurrentVersion() {
     for (HKEY root : ROOT_KEYS) {
@@ -68,7 +55,7 @@ Text findJdkOnlyInRegistry() {
 }
 
 Text findInJavaHome() {
-    Text home = readEnvironment("JAVA_HOME");
+    Text home = environmentVariable("JAVA_HOME");
     Text candidate = executableIn(home);
     if (!isAbsolutePath(home) || !pathExists(candidate)) {
         traceDirect("JAVA_HOME not found");

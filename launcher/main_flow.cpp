@@ -10,9 +10,11 @@
 #include "base/state.h"
 #include "launcher/switches.h"
 #include "base/trace.h"
+#include "launcher/variables.h"
 #include "launcher/vm_options.h"
 #include "process/application_wait.h"
 #include "process/java_launch.h"
+#include "process/single_instance.h"
 #include "process/watchdog.h"
 #include "ui/message_boxes.h"
 #include "ui/missing_runtime_dialog.h"
@@ -22,22 +24,19 @@ namespace {
 
 const size_t ERROR_TEXT_MAX = 1023;  // the message buffer holds 1024 with its terminator
 
-// The launcher's folder without a trailing backslash; empty when the system
-// gives no path of the launcher.
-Text ownFolder() {
+// The launcher's own full path; empty when the system gives none.
+Text ownPath() {
     char path[LAUNCHER_PATH_MAX];
-    int lastBackslash = getLauncherPath(path);
-    if (lastBackslash < 0) return Text();
-    path[lastBackslash] = '\0';
-    return Text(path);
+    return getLauncherPath(path) < 0 ? Text() : Text(path);
 }
 
 }  // namespace
 
-void enterWorkingDirectory(const Text& launcherFolder) {
+void enterWorkingDirectory(const Text& launcherFolder, const OwnVariables* own) {
     Text workDir = loadSettingText(PROP_WORK_DIR);
     traceLine << "PROP_WORK_DIR: " << workDir << traceEnd;
-    Text directory = workingDirectoryFor(launcherFolder, workDir);
+    if (own) workDir = expandedOrAsWritten(workDir, *own);
+    Text directory = workingDirectoryFor(launcherFolder, workDir, own != nullptr);
     traceLine << "Working dir: " << directory << traceEnd;
     // Without its own folder the launcher cannot know where the setting
     // points; it stays where it was started rather than guess.
@@ -98,7 +97,10 @@ Text buildArgumentLine(const Text& vmOptions, const Text& jdkLibraries, const Te
     return line;
 }
 
-Text workingDirectoryFor(const Text& launcherFolder, const Text& workDirSetting) {
+Text workingDirectoryFor(const Text& launcherFolder, const Text& workDirSetting, bool absoluteStandsAlone) {
+    const char* d = workDirSetting.c_str();
+    const bool absolute = (d[0] && d[1] == ':' && d[2] == '\\') || (d[0] == '\\' && d[1] == '\\');
+    if (absoluteStandsAlone && absolute) return workDirSetting;
     return launcherFolder + "\\" + workDirSetting;
 }
 
@@ -130,6 +132,8 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
 
     Text vmOptions = loadVmOptions();
     traceLine << "Loaded VM parametrers: " << vmOptions << traceEnd;
+    SingleInstance singleInstance;
+    if (!singleInstance.claim(loadSettingText(PROP_SINGLE_INSTANCE).c_str())) return 0;
     Text startJar = loadSettingText(PROP_START_JAR);
     traceLine << "PROP_START_JAR: " << startJar << traceEnd;
     splashActive = isSettingPresent(PROP_SPLASH);
@@ -140,15 +144,26 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     waitForExit = isSettingPresent(PROP_WAIT_FOR_EXIT);
     if (waitForExit) traceDirect("PROP_WAIT_FOR_EXIT: true.");
 
-    Text launcherFolder = ownFolder();
+    // The path is empty or holds a backslash, before which its folder ends.
+    const Text launcherFile = ownPath();
+    Text launcherFolder(launcherFile);
+    launcherFolder.truncate(launcherFile.findLast('\\'));
     traceLine << "Path to exe file of launcher: " << launcherFolder << traceEnd;
-    enterWorkingDirectory(launcherFolder);
+    const bool expand = isSettingPresent(PROP_EXPAND_VARIABLES) != 0;
+    OwnVariables own = {&launcherFolder, &launcherFile, nullptr};
+    enterWorkingDirectory(launcherFolder, expand ? &own : nullptr);
 
     Text javaExecutable = findJavaExecutable(launcherFolder);
     traceLine << "Jre path: " << javaExecutable << traceEnd;
     if (!pathExists(javaExecutable)) {
         showMissingRuntimeDialog();
         return 1;
+    }
+    if (expand) {
+        const Text home = runtimeHomeOf(javaExecutable);
+        if (!home.empty()) own[2] = &home;
+        vmOptions = expandedOrAsWritten(vmOptions, own);
+        traceLine << "VM options after expansion: " << vmOptions << traceEnd;
     }
     if ((splashActive || stayAlive) && !setUpSplashAndWatchdog(instance, showCommand)) return 1;
 
@@ -158,9 +173,10 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     traceLine << "Full argument line: " << argumentLine << traceEnd;
     ApplicationWait wait;
     if (waitForExit) wait.prepare();
-    const ChildSetup* setup = waitForExit ? wait.setup() : nullptr;
+    ChildSetup setup = waitForExit ? *wait.setup() : ChildSetup();
+    singleInstance.passTo(setup);
     DWORD failureCode = 0;
-    if (launchApplication(javaExecutable, argumentLine, runner, &failureCode, setup) != 0) {
+    if (launchApplication(javaExecutable, argumentLine, runner, &failureCode, &setup) != 0) {
         splashActive = 0;
         // The error box's own message loop would otherwise run the watchdog,
         // whose quit message would close the box at the next tick.
@@ -168,6 +184,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
         return 1;
     }
+    singleInstance.recordApplication(childProcess.get(), childProcessId);
     if (waitForExit) {
         if (splashActive) runMessageLoop();
         return static_cast<int>(wait.untilApplicationEnds());

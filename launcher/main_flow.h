@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "base/text.h"
+#include "launcher/variables.h"
 
 int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand);
 
@@ -15,13 +16,16 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand);
 Text buildArgumentLine(const Text& vmOptions, const Text& jdkLibraries, const Text& startJar,
                        const Text& remainingArguments);
 
-// Traces PROP_WORK_DIR and the working directory, and changes to it. An
-// empty launcher folder means the launcher does not know where it is: it
-// then stays where it was started rather than guess.
-void enterWorkingDirectory(const Text& launcherFolder);
+// Traces PROP_WORK_DIR and the working directory, and changes to it; with
+// `own`, the setting's variables are expanded first. An empty launcher
+// folder means the launcher does not know where it is: it then stays where
+// it was started rather than guess.
+void enterWorkingDirectory(const Text& launcherFolder, const OwnVariables* own = nullptr);
 
-// The launcher's folder, a backslash and PROP_WORK_DIR.
-Text workingDirectoryFor(const Text& launcherFolder, const Text& workDirSetting);
+// The launcher's folder, a backslash and PROP_WORK_DIR; with
+// `absoluteStandsAlone`, an absolute setting (C:\... or \\server\...), as
+// an expanded variable gives it, is the directory itself.
+Text workingDirectoryFor(const Text& launcherFolder, const Text& workDirSetting, bool absoluteStandsAlone = false);
 
 // The first line of the launch-failure box followed by the system's own
 // description of why the start failed, cut to fit 1023 characters.

@@ -47,6 +47,20 @@ bool readFileBounded(const char* path, Text& contents) {
     return true;
 }
 
+// Traces the try; false when the file cannot be opened.
+bool readOptionsFile(const Text& path, Text& options) {
+    traceLine << "Try to load VM options from file: " << path << traceEnd;
+    Text contents;
+    if (path.empty() || !readFileBounded(path.c_str(), contents)) {
+        traceLine << "File was not found: " << path << traceEnd;
+        return false;
+    }
+    traceLine << "File was found: " << path << traceEnd;
+    const Text text = vmOptionsFileText(contents.c_str(), contents.length(), GetACP());
+    options = joinVmOptionLines(text.c_str(), text.length());
+    return true;
+}
+
 }  // namespace
 
 Text joinVmOptionLines(const char* bytes, size_t length) {
@@ -85,23 +99,28 @@ Text vmOptionsFileText(const char* bytes, size_t length, UINT ansiCodePage) {
     return convertCodePage(bytes, length, CP_UTF8, ansiCodePage);
 }
 
-Text vmOptionsFilePath() {
-    char launcherPath[LAUNCHER_PATH_MAX];
-    if (getLauncherPath(launcherPath) < 0) return Text();
-    return Text(launcherPath) + ".vmoptions";
+Text userVmOptionsFilePath(const Text& appData, const Text& folder, const Text& launcherPath) {
+    if (appData.empty() || launcherPath.empty()) return Text();
+    Text path(appData);
+    path += '\\';
+    path += folder;
+    path += '\\';
+    path += launcherPath.c_str() + launcherPath.findLast('\\') + 1;
+    path += ".vmoptions";
+    return path;
 }
 
-Text loadVmOptions() { return loadVmOptionsFrom(vmOptionsFilePath()); }
+Text loadVmOptions() {
+    char path[LAUNCHER_PATH_MAX];
+    const Text launcherPath = getLauncherPath(path) < 0 ? Text() : Text(path);
+    const Text folder = loadSettingText(PROP_USER_OPTIONS);
+    const Text user = folder.empty() ? Text() : userVmOptionsFilePath(environmentVariable("APPDATA"), folder, launcherPath);
+    return loadVmOptionsFrom(launcherPath.empty() ? Text() : launcherPath + ".vmoptions", user);
+}
 
-Text loadVmOptionsFrom(const Text& path) {
+Text loadVmOptionsFrom(const Text& path, const Text& userPath) {
     traceLine << "Loading VM options." << traceEnd;
-    traceLine << "Try to load VM options from file: " << path << traceEnd;
-    Text contents;
-    if (path.empty() || !readFileBounded(path.c_str(), contents)) {
-        traceLine << "File was not found: " << path << traceEnd;
-        return loadSettingText(PROP_VM_OPTIONS);
-    }
-    traceLine << "File was found: " << path << traceEnd;
-    const Text text = vmOptionsFileText(contents.c_str(), contents.length(), GetACP());
-    return joinVmOptionLines(text.c_str(), text.length());
+    Text options;
+    if ((!userPath.empty() && readOptionsFile(userPath, options)) || readOptionsFile(path, options)) return options;
+    return loadSettingText(PROP_VM_OPTIONS);
 }

@@ -1,5 +1,6 @@
 // The VM options file: the launcher's own full path with ".vmoptions"
-// appended, one option text per line. When it cannot be opened the setting
+// appended, one option text per line; with PROP_USER_OPTIONS a file of the
+// user's own comes first. When none can be opened the setting
 // PROP_VM_OPTIONS stands instead.
 #pragma once
 
@@ -24,12 +25,15 @@ Text joinVmOptionLines(const char* bytes, size_t length);
 // when the ANSI code page is another one. Any other file is taken as it is.
 Text vmOptionsFileText(const char* bytes, size_t length, UINT ansiCodePage);
 
-// The launcher's own path with ".vmoptions" appended; empty when the
-// system gives no path of the launcher.
-Text vmOptionsFilePath();
+// The user's own options file (PROP_USER_OPTIONS): in the folder of that
+// name under %APPDATA%, the launcher's file name with ".vmoptions"
+// appended; empty when %APPDATA% or the launcher's path is not known.
+Text userVmOptionsFilePath(const Text& appData, const Text& folder, const Text& launcherPath);
 
-// Reads the options from `path`; an empty path counts as a file that
-// cannot be opened, so the setting PROP_VM_OPTIONS stands.
-Text loadVmOptionsFrom(const Text& path);
+// Reads the options from `userPath` and, when that cannot be opened, from
+// `path`; an empty user path is not tried, and an empty `path` counts as a
+// file that cannot be opened. Without a file the setting PROP_VM_OPTIONS
+// stands.
+Text loadVmOptionsFrom(const Text& path, const Text& userPath = Text());
 
 Text loadVmOptions();

@@ -151,15 +151,18 @@ bool ChildProcessRunner::createChild(const char* commandLine, HANDLE output, HAN
     startup.StartupInfo.hStdOutput = output;
     startup.StartupInfo.hStdError = error;
 
-    // The child inherits its three standard handles and nothing else. The
-    // launcher may hold inheritable handles of its own (a caller's
-    // redirected output, say); passed on unasked, they would stay open for
-    // as long as the application runs, and a script reading the launcher's
-    // output would wait for it.
-    HANDLE inherited[3];
+    // The child inherits its three standard handles and those the setup
+    // names, and nothing else. The launcher may hold inheritable handles of
+    // its own (a caller's redirected output, say); passed on unasked, they
+    // would stay open for as long as the application runs, and a script
+    // reading the launcher's output would wait for it.
+    HANDLE inherited[5];
     DWORD inheritedCount = 0;
     for (HANDLE h : {input, output, error}) {
         if (!isConsolePseudoHandle(h)) inherited[inheritedCount++] = h;
+    }
+    for (HANDLE h : setup.inherited) {
+        if (h) inherited[inheritedCount++] = h;
     }
     SIZE_T listSize = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);

@@ -32,6 +32,9 @@ struct ChildSetup {
     // null: none. A refused assignment is traced and the child runs
     // outside the job.
     HANDLE job = nullptr;
+    // Inheritable handles the child inherits besides its standard handles;
+    // null: none.
+    HANDLE inherited[2] = {nullptr, nullptr};
 };
 
 // What the owner of a started child may keep: handles of its own, taken

@@ -1,7 +1,9 @@
-// The VM options file beside the launcher, and the console and debug
-// switches, end to end.
+// The VM options files, the variables in the options, and the console and
+// debug switches, end to end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,4 +83,105 @@ TEST(ConsoleSwitch, PrivateRuntimeStaysAsConfigured) {
     JavaHome privateRuntime(s.folder() + "\\jre");
     TracedRun run = s.run("-Xconsole");
     EXPECT_TRUE(run.has("Jre path: " + privateRuntime.javaw()));
+}
+
+namespace {
+
+const int PROP_USER_OPTIONS = 111;
+const int PROP_EXPAND_VARIABLES = 112;
+
+}  // namespace
+
+// The user's own file under %APPDATA% comes first, then the file beside the
+// launcher, then the setting; each file tried is traced alike. Without
+// %APPDATA% there is no user file to try.
+TEST(UserVmOptions, UserFileFirstThenTheOneBesideTheLauncherThenTheSetting) {
+    struct Case {
+        bool appData, userFile, besideFile;
+        const char* options;
+    };
+    const Case cases[] = {
+        {true, true, true, "-Dfrom=user "},
+        {true, false, true, "-Dfrom=beside "},
+        {true, false, false, "-Dfrom=setting"},
+        {false, true, true, "-Dfrom=beside "},
+    };
+    for (const Case& c : cases) {
+        Scenario s;
+        s.useLauncher(LauncherSpec::shipped().set(PROP_USER_OPTIONS, "My App").set(100, "-Dfrom=setting"));
+        JavaHome privateRuntime(s.folder() + "\\jre");
+        const std::string user = s.root() + "\\roaming\\My App\\launcher.exe.vmoptions";
+        const std::string beside = s.launcher() + ".vmoptions";
+        if (c.userFile) writeFile(user, "-Dfrom=user");
+        if (c.besideFile) writeFile(beside, "-Dfrom=beside");
+        RunOptions options;
+        options.environment["APPDATA"] = c.appData ? std::optional<std::string>(s.root() + "\\roaming") : std::nullopt;
+        TracedRun run = s.run("", options);
+
+        Lines expected{"Loading VM options."};
+        for (const std::string& file : c.appData ? Lines{user, beside} : Lines{beside}) {
+            const bool found = file == user ? c.userFile : c.besideFile;
+            expected.push_back("Try to load VM options from file: " + file);
+            expected.push_back((found ? "File was found: " : "File was not found: ") + file);
+            if (found) break;
+        }
+        expected.push_back(std::string("Loaded VM parametrers: ") + c.options);
+        const Lines traced = run.from("Loading VM options.");
+        EXPECT_EQ(expected, Lines(traced.begin(), traced.begin() + std::min(expected.size(), traced.size())))
+            << c.appData << c.userFile << c.besideFile;
+    }
+}
+
+// %NAME% in the VM options and the working directory: the environment, the
+// launcher's own names, an unknown name and %% (nothing at all without the
+// setting); an absolute working directory stands alone once expanded, and a
+// text that would grow too long is kept as written.
+TEST(ExpandVariables, OptionsAndWorkingDirectoryTakeTheValues) {
+    const std::string overflow = "Variables not expanded: the text would be longer than 32767 characters.";
+    struct Case {
+        bool expand;
+        std::string options;
+        bool overflows;
+    };
+    const Case cases[] = {
+        {false, "-Da=%TEST_VALUE% -Df=100%%", false},
+        {true, "-Da=%TEST_VALUE% -Db=%LAUNCHER_DIR% -Dc=%LAUNCHER_FILE% -Dd=%JAVA_HOME_FOUND% -De=%NO_SUCH_NAME% -Df=100%%",
+         false},
+        {true, "-Dbig=%TEST_BIG% -Dbig2=%TEST_BIG%", true},
+    };
+    for (const Case& c : cases) {
+        Scenario s;
+        LauncherSpec spec = LauncherSpec::shipped().set(100, c.options).set(103, "%TEST_WORK%\\work");
+        if (c.expand) spec.set(PROP_EXPAND_VARIABLES, "on");
+        s.useLauncher(spec);
+        JavaHome privateRuntime(s.folder() + "\\jre");
+        makeFolders(s.root() + "\\elsewhere\\work");
+        RunOptions options;
+        options.environment["TEST_VALUE"] = "v a l";
+        options.environment["TEST_WORK"] = s.root() + "\\elsewhere";
+        options.environment["TEST_BIG"] = std::string(20000, 'b');
+        options.environment["NO_SUCH_NAME"] = std::nullopt;
+        TracedRun run = s.run("", options);
+
+        std::string passed = c.options;
+        if (c.expand && !c.overflows) {
+            passed = "-Da=v a l -Db=" + s.folder() + " -Dc=" + s.launcher() + " -Dd=" + s.folder() +
+                     "\\jre -De=%NO_SUCH_NAME% -Df=100%";
+        }
+        EXPECT_TRUE(run.has("Loaded VM parametrers: " + c.options));
+        if (c.expand) {
+            EXPECT_TRUE(run.has("VM options after expansion: " + passed)) << c.options;
+        } else {
+            EXPECT_EQ(-1, run.indexOf("VM options after expansion: "));
+        }
+        EXPECT_EQ(c.overflows, run.has(overflow)) << c.options;
+        const std::string workDir = c.expand ? s.root() + "\\elsewhere\\work" : s.folder() + "\\%TEST_WORK%\\work";
+        EXPECT_TRUE(run.has("Working dir: " + workDir)) << c.options;
+        ASSERT_TRUE(waitForStarts(privateRuntime, 1, 60000));
+        const StandinStart start = privateRuntime.starts().at(0);
+        EXPECT_EQ("\"" + privateRuntime.javaw() + "\" " + passed + " -jar marblewright.jar ", start.commandLine);
+        if (c.expand) {
+            EXPECT_EQ(workDir, start.currentFolder);
+        }
+    }
 }

@@ -119,6 +119,12 @@ void applyChanges(LauncherResources& launcher, const Changes& changes) {
         if (utf8ToUtf16(c.value).size() > STRING_UNITS_MAX) {
             throw FormatError("the text of " + c.name + " does not fit a string resource (65535 characters at most)");
         }
+        // The launcher puts this name under %APPDATA%: it must stay there.
+        const bool leavesItsFolder =
+            c.value.find_first_of("\\/") != std::string::npos || c.value.find("..") != std::string::npos;
+        if (setting->id == 111 && leavesItsFolder) {
+            throw FormatError("PROP_USER_OPTIONS is one folder name: no \\, / or .. in it");
+        }
     }
     Bytes splash;
     if (changes.splashFile && !changes.splashFile->empty()) {

@@ -18,6 +18,9 @@ const std::vector<SettingInfo>& launchSettings() {
         {"PROP_MAX_VERSION", 107, SettingKind::Text},
         {"PROP_RUNTIME_BITS", 108, SettingKind::Text},
         {"PROP_WAIT_FOR_EXIT", 109, SettingKind::Flag},
+        {"PROP_SINGLE_INSTANCE", 110, SettingKind::Text},
+        {"PROP_USER_OPTIONS", 111, SettingKind::Text},
+        {"PROP_EXPAND_VARIABLES", 112, SettingKind::Flag},
     };
     return settings;
 }

@@ -44,7 +44,7 @@ const char USAGE[] =
     "launch settings: PROP_SPLASH PROP_STAY_ALIVE PROP_SPLASH_TIMEOUT PROP_JRE_PATH\n"
     "  PROP_VM_OPTIONS PROP_START_JAR PROP_WAIT_FOR_WINDOW PROP_WORK_DIR PROP_MIN_VERSION\n"
     "  PROP_SEARCH_JDK_ONLY PROP_MODERN_SEARCH PROP_MAX_VERSION PROP_RUNTIME_BITS\n"
-    "  PROP_WAIT_FOR_EXIT\n"
+    "  PROP_WAIT_FOR_EXIT PROP_SINGLE_INSTANCE PROP_USER_OPTIONS PROP_EXPAND_VARIABLES\n"
     "\n"
     "The input is never changed; the output is written whole or not at all.\n";
 
@@ -105,8 +105,9 @@ void show(const std::string& path) {
     LauncherResources launcher = loadLauncher(path);
     std::cout << "Launch settings (string table, language 1033):\n";
     for (const SettingInfo& s : launchSettings()) std::cout << describeSetting(launcher, s) << "\n";
-    for (std::uint16_t id = 106; id <= 111; ++id) {
-        if (std::optional<std::string> extra = launcher.string(id)) std::cout << "  " << id << "  (unused)  \"" << *extra << "\"\n";
+    for (std::uint16_t id = 106; id <= 127; ++id) {
+        std::optional<std::string> extra = launcher.string(id);
+        if (extra && id > launchSettings().back().id) std::cout << "  " << id << "  (unused)  \"" << *extra << "\"\n";
     }
     std::cout << "Splash picture (RT_BITMAP 104): ";
     if (std::optional<Bytes> splash = launcher.splash()) {

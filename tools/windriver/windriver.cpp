@@ -11,6 +11,8 @@
 //   windriver mouse SELECT --text TEXT down|up|move
 //                                                mouse action on a text control,
 //                                                over the first place TEXT stands
+//   windriver minimize SELECT                    minimise the window
+//   windriver front                              report the foreground window
 //   windriver pixel --at X,Y                     print the screen's colour there as RRGGBB
 //   windriver shot FILE.bmp                      save the whole screen as a bitmap
 //
@@ -344,7 +346,7 @@ int printPixel(const std::string& at) {
 }
 
 int usage() {
-    fprintf(stderr, "usage: windriver wait|gone|key|click|mouse [--pid N] [--parent N] [--class C] [--title T] "
+    fprintf(stderr, "usage: windriver wait|gone|key|click|mouse|minimize|front [--pid N] [--parent N] [--class C] [--title T] "
                     "[--timeout MS] [--button TEXT] [--text TEXT] [ACTION]\n");
     return 2;
 }
@@ -372,6 +374,11 @@ int main(int argc, char** argv) {
 
     if (o.command == "pixel") return printPixel(o.text);
     if (o.command == "shot") return saveScreen(o.action) ? 0 : 1;
+    if (o.command == "front") {
+        HWND front = GetForegroundWindow();
+        if (front) report(front);
+        return front ? 0 : 1;
+    }
     if (o.command == "gone") {
         for (DWORD waited = 0; findWindow(o.select); waited += 50) {
             if (waited >= o.timeoutMs) return 1;
@@ -405,5 +412,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.command == "mouse") return mouseAction(window, o.text, o.action) ? 0 : 1;
+    if (o.command == "minimize") {
+        ShowWindow(window, SW_MINIMIZE);
+        return 0;
+    }
     return usage();
 }

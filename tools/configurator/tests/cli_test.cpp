@@ -57,7 +57,9 @@ TEST(LauncherConfig, ShowListsTheShippedSettingsPictureIconAndVersion) {
     EXPECT_NE(std::string::npos, r.output.find("\"marblewright.jar\""));
     EXPECT_NE(std::string::npos, r.output.find("PROP_SPLASH             flag     (absent)  -> off"));
     for (const char* added : {"106  PROP_MODERN_SEARCH      flag     (absent)", "107  PROP_MAX_VERSION        text     (absent)",
-                              "108  PROP_RUNTIME_BITS       text     (absent)", "109  PROP_WAIT_FOR_EXIT      flag     (absent)"}) {
+                              "108  PROP_RUNTIME_BITS       text     (absent)", "109  PROP_WAIT_FOR_EXIT      flag     (absent)",
+                              "110  PROP_SINGLE_INSTANCE    text     (absent)", "111  PROP_USER_OPTIONS       text     (absent)",
+                              "112  PROP_EXPAND_VARIABLES   flag     (absent)"}) {
         EXPECT_NE(std::string::npos, r.output.find(added)) << added << "\n" << r.output;
     }
     EXPECT_NE(std::string::npos, r.output.find("Splash picture (RT_BITMAP 104): none"));
@@ -78,6 +80,7 @@ TEST(LauncherConfig, ConfiguresFromAFileAndOptionsWithoutTouchingTheInput) {
         "PROP_STAY_ALIVE =\n"
         "PROP_VM_OPTIONS = \"  -Xmx256m \\\"quoted\\\"  \"\n"
         "PROP_MIN_VERSION = 1.8\n"
+        "PROP_USER_OPTIONS = My App.v2\n"
         "splash = splash.gif\n"
         "file-description = My Application\n"
         "version = 3.1.4.1\n";
@@ -96,6 +99,7 @@ TEST(LauncherConfig, ConfiguresFromAFileAndOptionsWithoutTouchingTheInput) {
     EXPECT_FALSE(configured.string(97));
     EXPECT_EQ("  -Xmx256m \"quoted\"  ", configured.string(100).value_or("?"));
     EXPECT_EQ("1.7", configured.string(104).value_or("?"));  // the option comes after the file
+    EXPECT_EQ("My App.v2", configured.string(111).value_or("?"));
     EXPECT_EQ(readFileBytes(gif), configured.splash().value_or(Bytes()));
 
     CliRun shown = runCli("show " + quoted(f / "MyApp.exe"));
@@ -156,6 +160,9 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
         {"configure " + in + " " + out + " --config " + quoted(f / "unknown.conf"), "line 1: unknown setting"},
         {"configure " + in + " " + out + " --config " + quoted(f / "long.conf"), "does not fit"},
         {"configure " + in + " " + out + " --version 1.2.x", "version number"},
+        {"configure " + in + " " + out + " --set 'PROP_USER_OPTIONS=My App\\logs'", "PROP_USER_OPTIONS is one folder name"},
+        {"configure " + in + " " + out + " --set PROP_USER_OPTIONS=My/logs", "PROP_USER_OPTIONS is one folder name"},
+        {"configure " + in + " " + out + " --set PROP_USER_OPTIONS=..", "PROP_USER_OPTIONS is one folder name"},
         {"configure " + in + " " + in, "another file than the input"},
     };
     for (const Case& c : cases) {

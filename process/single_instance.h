@@ -1,0 +1,47 @@
+// One running application per instance name (PROP_SINGLE_INSTANCE): a
+// second start brings the running application's window to the front
+// instead of starting another JVM.
+//
+// The first launcher creates a named mutex and a small named section in the
+// user's session; the section records which process is the application.
+// The application inherits both handles, so the objects live exactly as long
+// as it does, though the launcher ends right after the start: there is no
+// window title to match and no file to clean up after a crash. A program
+// the application leaves running may inherit them too, so the record names
+// the process by its id and its creation time, and a record whose process
+// no longer runs counts as none.
+#pragma once
+
+#include <windows.h>
+
+#include "base/handle.h"
+#include "process/child_runner.h"
+
+using KernelObject = UniqueHandle<KernelHandleTraits>;
+
+// Room for an object's name: "Local\", at most 200 bytes of the instance
+// name, a suffix of the launcher's, the terminator.
+const int INSTANCE_OBJECT_NAME_MAX = 6 + 200 + 16;
+
+// Writes "Local\" and the instance name, cut at 200 bytes, with each
+// backslash made "_", into `object`; returns its length.
+int instanceObjectName(const char* name, char* object);
+
+class SingleInstance {
+public:
+    // With an empty name there is nothing to check. Otherwise true when
+    // this start goes on: no running instance (the launcher then records
+    // itself until the application has started), or the objects could not
+    // be made. False when the instance runs: its first visible top-level
+    // window, if it has one, has been brought to the front.
+    bool claim(const char* name);
+
+    // Lets the application inherit the objects, and records it once started.
+    void passTo(ChildSetup& setup) const;
+    void recordApplication(HANDLE process, DWORD processId);
+
+private:
+    KernelObject mutex_;
+    KernelObject section_;
+    MappedView view_;
+};
