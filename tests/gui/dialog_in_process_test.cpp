@@ -31,6 +31,20 @@ TEST(MissingRuntimeDialogModal, EnterAndOkEndWithOneEscapeWithTwo) {
     EXPECT_EQ(1, runDialogWhile(55, [] { drive("click " + SELF + " --button OK"); }));
 }
 
+namespace {
+
+// A control's rectangle in pixels as the dialog manager makes it: position
+// and size are each converted from dialog units, so the right and bottom
+// edges carry two roundings, not one.
+RECT controlInPixels(HWND dialog, int x, int y, int width, int height) {
+    RECT position = {x, y, x, y}, size = {0, 0, width, height};
+    MapDialogRect(dialog, &position);
+    MapDialogRect(dialog, &size);
+    return {position.left, position.top, position.left + size.right, position.top + size.bottom};
+}
+
+}  // namespace
+
 // Another height gives the text control that height minus 30 and keeps 7
 // dialog units free below the OK button.
 TEST(MissingRuntimeDialogModal, ControlsFollowTheDialogHeight) {
@@ -44,11 +58,9 @@ TEST(MissingRuntimeDialogModal, ControlsFollowTheDialogHeight) {
         GetWindowRect(GetDlgItem(dialog, IDOK), &button);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&text), 2);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&button), 2);
-        textInUnits = {7, 7, 7 + 323, 7 + 50};
-        buttonInUnits = {141, 59, 141 + 50, 59 + 14};
+        textInUnits = controlInPixels(dialog, 7, 7, 323, 50);
+        buttonInUnits = controlInPixels(dialog, 141, 59, 50, 14);
         clientInUnits = {0, 0, 337, 80};
-        MapDialogRect(dialog, &textInUnits);
-        MapDialogRect(dialog, &buttonInUnits);
         MapDialogRect(dialog, &clientInUnits);
         drive("key " + SELF + " enter");
     });

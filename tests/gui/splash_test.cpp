@@ -15,6 +15,7 @@
 #include "process_run.h"
 #include "scenario.h"
 #include "test_paths.h"
+#include "time_scale.h"
 #include "ui/splash.h"
 #include "window_driver.h"
 
@@ -216,17 +217,18 @@ TEST(Splash, PictureThatCannotBeLoadedStopsTheRunBeforeTheLaunch) {
 }
 
 // How long the countdown is, told by the exit code: an application that
-// ends with 7 after about 1.3 s is seen by the second tick, which only a
-// countdown longer than 2 s reaches.
+// ends with 7 after about 1.3 s (times the machine's slowness) is seen only
+// by a countdown longer than 2 s.
 TEST(Watchdog, CountdownComesFromTheTimeoutSettingWithTwoForNothingUsable) {
     struct Case {
         const char* timeout;  // null: absent
         unsigned long exitCode;
     };
-    const Case cases[] = {{nullptr, 259}, {"0", 259}, {"-5", 259}, {"abc", 259}, {"3", 7}};
+    const std::string longer = scaledSeconds(3);
+    const Case cases[] = {{nullptr, 259}, {"0", 259}, {"-5", 259}, {"abc", 259}, {longer.c_str(), 7}};
     for (const Case& c : cases) {
         SplashScenario s(splashSpec(testData("splash-400x300.gif"), c.timeout));
-        s.app.configure("run_ms=1300").configure("exit_code=7");
+        s.app.configure("run_ms=" + std::to_string(1300 * timeScale())).configure("exit_code=7");
         TracedRun run = s.run();
         EXPECT_EQ(c.exitCode, run.exitCode) << (c.timeout ? c.timeout : "(absent)");
     }
@@ -346,7 +348,7 @@ TEST(Watchdog, WaitForTheEndGoesOnAfterTheSplashWaitWithoutTheSplash) {
 // launcher's end: its reader stops after the chunk in hand and what the
 // pipe held, and the debug log holds every chunk the trace shows.
 TEST(Watchdog, ChattyApplicationDoesNotHoldUpTheEndAndTheDebugLogIsComplete) {
-    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "1"));
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), scaledSeconds(1).c_str()));
     s.app.configure("chatter_ms=60000");
     TracedRun run = s.run("-Xdebug");
     EXPECT_FALSE(run.timedOut);

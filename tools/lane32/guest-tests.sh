@@ -15,7 +15,10 @@ build="$top/build"
 while IFS= read -r setting; do
   case $setting in [A-Z]*=*) export "$setting" ;; esac
 done <"$build/lane32/args"
-export WINE_PREFIX_DIR=/opt/wine/win32 WINEPREFIX64=/opt/wine/win64
+export WINE_PREFIX_DIR=/opt/wine/win32 WINEDEBUG=-all
+# A process start costs a second here: the scenarios that race the
+# application against the splash countdown scale their times.
+export TEST_TIME_SCALE=4
 export BROWSER_RECORD="$build/browser-opened.txt"
 install -m 755 "$top/tools/browser-recorder.sh" /usr/local/bin/lane32-browser
 . "$top/tools/wine-session.sh"
@@ -24,39 +27,38 @@ cd "$build"
 rm -rf test-screenshots
 
 passed=0 failed=0 failed_programs=""
-# run_program NAME [ENVIRONMENT...] -- [ARGUMENTS...]
+# run_program PROGRAM PREFIX LANG [ARGUMENTS...]: runs it whole, its output
+# going to build/lane32/PROGRAM-PREFIX.out as it comes, for a look from
+# outside while it runs.
 run_program() {
-  name=$1
-  shift
+  program=$1 prefix=$2 lang=$3
+  shift 3
+  out="$build/lane32/$program-$prefix.out"
   started=$(date +%s)
-  env_words=""
-  while [ "$1" != -- ]; do env_words="$env_words $1"; shift; done
-  shift
-  echo "== $name =="
+  echo "== $program ($prefix prefix) =="
   # A bound far above the program's own, so that a hang ends the lane.
-  env $env_words timeout 1800 "$top/tools/wine-run.sh" "$build/bin/$(echo "$name" | cut -d' ' -f1).exe" "$@" \
-    >"$build/lane32/$$.out" 2>&1
+  WINEPREFIX=/opt/wine/$prefix WINEARCH=$prefix LANG=$lang timeout 1800 wine "$build/bin/$program.exe" "$@" </dev/null >"$out" 2>&1
   status=$?
-  cat "$build/lane32/$$.out"
-  ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$build/lane32/$$.out")
-  bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*, listed below:.*/\1/p' "$build/lane32/$$.out")
+  sed 's/\r$//' "$out"
+  ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out")
+  bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*, listed below:.*/\1/p' "$out")
   passed=$((passed + ${ok:-0}))
   failed=$((failed + ${bad:-0}))
   if [ $status != 0 ] || [ -z "$ok" ]; then
     failed_programs="$failed_programs
-  $name (exit status $status)"
+  $program in the $prefix prefix (exit status $status)"
     [ -n "$bad" ] || failed=$((failed + 1))
   fi
-  echo "== $name: status $status, $(( $(date +%s) - started )) s =="
+  echo "== $program ($prefix prefix): status $status, $(( $(date +%s) - started )) s =="
 }
 
+rm -f "$build"/lane32/*.out
 for program in base_tests launcher_tests ui_tests discovery_tests process_tests e2e_tests gui_tests; do
-  run_program $program --
+  run_program $program win32 C
 done
-run_program unicode_tests LANG_FOR_WINE=C.UTF-8 --
+run_program unicode_tests win32 C.UTF-8
 # The modern search's scenarios once more in the win64 prefix.
-run_program "e2e_tests in the win64 prefix" WINE_RUN_PREFIX64=1 -- --gtest_filter="ModernSearch.*"
-rm -f "$build/lane32/$$.out"
+run_program e2e_tests win64 C --gtest_filter="ModernSearch.*"
 
 echo
 [ -z "$failed_programs" ] || echo "Programs that failed:$failed_programs"
