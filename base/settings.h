@@ -1,5 +1,5 @@
 // Launch settings: what the launcher does for one application is held in its
-// own string table (strings 96 to 111, language 1033), not in code. Every
+// own string table (strings 96 to 113, language 1033), not in code. Every
 // read loads the string again; nothing is cached.
 #pragma once
 
@@ -24,6 +24,7 @@ enum LaunchSetting {
     PROP_MAX_VERSION = 107,     // text: highest acceptable version (modern search)
     PROP_RUNTIME_BITS = 108,    // text: "64" or "32" (modern search)
     PROP_WAIT_FOR_EXIT = 109,   // flag: wait for the application and end with its exit code
+    PROP_START_CHECK = 113,     // integer, seconds: report an application that ends at start
 };
 
 // The setting as text; empty when the string is absent or empty.

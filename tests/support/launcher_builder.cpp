@@ -22,7 +22,7 @@ LauncherSpec LauncherSpec::shipped() {
 void writeLauncher(const std::string& path, const LauncherSpec& spec) {
     const std::string image = readFile(launcherImage());
     LauncherResources resources(Bytes(image.begin(), image.end()));
-    for (int id = 96; id <= 111; ++id) {
+    for (int id = 96; id <= 127; ++id) {
         auto it = spec.strings.find(id);
         resources.setString(static_cast<std::uint16_t>(id), it == spec.strings.end() ? std::string() : it->second);
     }

@@ -7,7 +7,7 @@
 #include <string>
 
 struct LauncherSpec {
-    // String number (96 to 111) to text, as UTF-8; a number not in the map
+    // String number (96 to 127) to text, as UTF-8; a number not in the map
     // is absent from the image.
     std::map<int, std::string> strings;
     // The bytes of resource RT_BITMAP 104; none when absent.
@@ -34,6 +34,6 @@ struct LauncherSpec {
     }
 };
 
-// Writes a launcher at `path` whose strings 96 to 111 and resource 104 are
+// Writes a launcher at `path` whose strings 96 to 127 and resource 104 are
 // exactly those of `spec`; everything else is the shipped image's.
 void writeLauncher(const std::string& path, const LauncherSpec& spec);

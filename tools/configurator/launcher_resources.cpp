@@ -18,6 +18,7 @@ const std::vector<SettingInfo>& launchSettings() {
         {"PROP_MAX_VERSION", 107, SettingKind::Text},
         {"PROP_RUNTIME_BITS", 108, SettingKind::Text},
         {"PROP_WAIT_FOR_EXIT", 109, SettingKind::Flag},
+        {"PROP_START_CHECK", 113, SettingKind::Integer},
     };
     return settings;
 }

@@ -1,4 +1,4 @@
-// A launcher image's configuration: its launch settings (strings 96 to 109
+// A launcher image's configuration: its launch settings (strings 96 to 113
 // of the string table), the splash picture (RT_BITMAP 104), the application
 // icon and the version information. Reads an image, changes it, and builds
 // the new image bytes; the input is never changed.
@@ -20,7 +20,7 @@ struct SettingInfo {
     SettingKind kind;
 };
 
-// PROP_SPLASH (96) to PROP_WAIT_FOR_EXIT (109), in string order.
+// PROP_SPLASH (96) to PROP_START_CHECK (113), in string order.
 const std::vector<SettingInfo>& launchSettings();
 
 // The setting of that name (PROP_START_JAR, ...), or null.

@@ -44,7 +44,7 @@ const char USAGE[] =
     "launch settings: PROP_SPLASH PROP_STAY_ALIVE PROP_SPLASH_TIMEOUT PROP_JRE_PATH\n"
     "  PROP_VM_OPTIONS PROP_START_JAR PROP_WAIT_FOR_WINDOW PROP_WORK_DIR PROP_MIN_VERSION\n"
     "  PROP_SEARCH_JDK_ONLY PROP_MODERN_SEARCH PROP_MAX_VERSION PROP_RUNTIME_BITS\n"
-    "  PROP_WAIT_FOR_EXIT\n"
+    "  PROP_WAIT_FOR_EXIT PROP_START_CHECK\n"
     "\n"
     "The input is never changed; the output is written whole or not at all.\n";
 

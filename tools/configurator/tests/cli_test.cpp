@@ -57,7 +57,8 @@ TEST(LauncherConfig, ShowListsTheShippedSettingsPictureIconAndVersion) {
     EXPECT_NE(std::string::npos, r.output.find("\"marblewright.jar\""));
     EXPECT_NE(std::string::npos, r.output.find("PROP_SPLASH             flag     (absent)  -> off"));
     for (const char* added : {"106  PROP_MODERN_SEARCH      flag     (absent)", "107  PROP_MAX_VERSION        text     (absent)",
-                              "108  PROP_RUNTIME_BITS       text     (absent)", "109  PROP_WAIT_FOR_EXIT      flag     (absent)"}) {
+                              "108  PROP_RUNTIME_BITS       text     (absent)", "109  PROP_WAIT_FOR_EXIT      flag     (absent)",
+                              "113  PROP_START_CHECK        integer  (absent)"}) {
         EXPECT_NE(std::string::npos, r.output.find(added)) << added << "\n" << r.output;
     }
     EXPECT_NE(std::string::npos, r.output.find("Splash picture (RT_BITMAP 104): none"));
