@@ -15,6 +15,7 @@
 #include "process/application_wait.h"
 #include "process/java_launch.h"
 #include "process/single_instance.h"
+#include "process/start_check.h"
 #include "process/watchdog.h"
 #include "ui/message_boxes.h"
 #include "ui/missing_runtime_dialog.h"
@@ -143,6 +144,8 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     stayAlive = isSettingPresent(PROP_STAY_ALIVE);
     waitForExit = isSettingPresent(PROP_WAIT_FOR_EXIT);
     if (waitForExit) traceDirect("PROP_WAIT_FOR_EXIT: true.");
+    const int startCheck = loadSettingInt(PROP_START_CHECK);
+    if (startCheck > 0) startKeepingOutput();
 
     // The path is empty or holds a backslash, before which its folder ends.
     const Text launcherFile = ownPath();
@@ -185,17 +188,25 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         return 1;
     }
     singleInstance.recordApplication(childProcess.get(), childProcessId);
-    if (waitForExit) {
-        if (splashActive) runMessageLoop();
-        return static_cast<int>(wait.untilApplicationEnds());
-    }
+    const DWORD startTick = GetTickCount();
+    DWORD exitCode = 0;
     if (splashActive) {
         runMessageLoop();
-        closeChildHandles();
-        return static_cast<int>(childExitCode);
+        exitCode = childExitCode;
     }
+    // Output passed through to a console or a file is read there.
+    DWORD endedWith;
+    if (startCheck > 0 && !setup.passThrough &&
+        applicationEndedAtStart(startTick, startCheck, &endedWith)) {
+        exitCode = endedWith;
+        if (exitCode != 0) {
+            if (splashWindow) ShowWindow(splashWindow, SW_HIDE);
+            showErrorMessage(startFailureMessage(exitCode, startOutput()).c_str());
+        }
+    }
+    if (waitForExit) return static_cast<int>(wait.untilApplicationEnds());
     // Stay-alive without the splash arms the timer, but no loop runs: the
-    // launcher ends right after the start.
+    // launcher ends right after the start, or after the start check.
     closeChildHandles();
-    return 0;
+    return static_cast<int>(exitCode);
 }

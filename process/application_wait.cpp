@@ -35,27 +35,23 @@ JobHandle makeJob() {
     return job;
 }
 
-// The splash's window stays for the message loop of the wait, which keeps
-// the launcher answering the messages that other programs send to all
-// windows.
-void waitDispatchingMessages(HANDLE process) {
-    for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0) return;
-        if (woken != WAIT_OBJECT_0 + 1) {
-            WaitForSingleObject(process, INFINITE);
-            return;
-        }
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
-
 }  // namespace
+
+bool processEndedDispatching(HANDLE process, DWORD ms) {
+    const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, ms, QS_ALLINPUT);
+    if (woken == WAIT_TIMEOUT) return false;
+    if (woken != WAIT_OBJECT_0 + 1) {
+        // A failed wait must not turn into a busy loop.
+        return WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
+    }
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return false;
+}
 
 Text exitCodeTraceLine(DWORD exitCode) {
     char number[16];
@@ -76,7 +72,8 @@ void ApplicationWait::prepare() {
 DWORD ApplicationWait::untilApplicationEnds() {
     disarmWatchdog();
     if (splashWindow) ShowWindow(splashWindow, SW_HIDE);
-    waitDispatchingMessages(childProcess.get());
+    while (!processEndedDispatching(childProcess.get(), INFINITE)) {
+    }
     DWORD exitCode = 0;
     GetExitCodeProcess(childProcess.get(), &exitCode);
     traceLine << exitCodeTraceLine(exitCode) << traceEnd;

@@ -33,5 +33,10 @@ private:
     ChildSetup setup_;
 };
 
+// Waits at most `ms` for the process's end, dispatching the thread's
+// messages when they come first: the splash's window stays, and answers
+// the messages other programs send to all windows. True once it has ended.
+bool processEndedDispatching(HANDLE process, DWORD ms);
+
 // Exactly this text: "Application exit code: " and the code in decimal.
 Text exitCodeTraceLine(DWORD exitCode);

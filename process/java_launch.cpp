@@ -4,12 +4,15 @@
 
 #include "base/app_output_log.h"
 #include "base/trace.h"
+#include "process/start_check.h"
 
 ProcessHandle childProcess;
 DWORD childProcessId = 0;
+ThreadHandle childReader;
 
 void ApplicationRunner::onOutput(const char* chunk) {
     logApplicationOutput(chunk);
+    if (chunk) keepStartOutput(chunk);
     ChildProcessRunner::onOutput(chunk);
 }
 
@@ -38,7 +41,11 @@ int launchApplication(const Text& exePath, const Text& argumentLine, Application
     // From here on the runner belongs to its reader thread; without one
     // (the standard handles were passed through) it is done.
     if (!started.readerThread) delete runner;
+    childReader = std::move(started.readerThread);
     return 0;
 }
 
-void closeChildHandles() { childProcess.reset(); }
+void closeChildHandles() {
+    childProcess.reset();
+    childReader.reset();
+}

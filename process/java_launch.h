@@ -22,6 +22,9 @@ protected:
 // closed by closeChildHandles.
 extern ProcessHandle childProcess;
 extern DWORD childProcessId;
+// The thread that reads the application's output; none when the standard
+// handles were passed through.
+extern ThreadHandle childReader;
 
 // The longest command line the system starts a process with, terminator
 // excluded.

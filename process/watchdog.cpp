@@ -39,10 +39,14 @@ void CALLBACK watchdogTick(HWND, UINT, UINT_PTR, DWORD) {
     if (childExitCode != STILL_ACTIVE || (!splashActive && !stayAlive)) endWait();
 }
 
-BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
+bool isApplicationWindow(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId != childProcessId || !(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    return processId == childProcessId && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
+}
+
+BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
+    if (!isApplicationWindow(window)) return TRUE;
     splashActive = 0;
     ShowWindow(splashWindow, SW_HIDE);
     if (waitForExit) {

@@ -19,6 +19,10 @@ void disarmWatchdog();
 
 void CALLBACK watchdogTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 
+// A visible window of the application's own process: hidden windows and
+// those of programs it starts do not count.
+bool isApplicationWindow(HWND window);
+
 // EnumWindows callback: ends the launcher (exit code 0) when the window is a
 // visible one of the application's own process; when the launcher waits
 // for the application's end, it only ends the splash wait.

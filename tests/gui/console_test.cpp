@@ -14,9 +14,9 @@ namespace {
 // Waiting, with the private runtime's console executable.
 struct ConsoleScenario : Scenario {
     JavaHome app;
-    ConsoleScenario() : app(folder() + "\\jre") {
+    explicit ConsoleScenario(LauncherSpec spec = LauncherSpec::shipped()) : app(folder() + "\\jre") {
         app.consoleJava();
-        useLauncher(LauncherSpec::shipped().set(109, "on").set(99, "jre\\bin\\java.exe"));
+        useLauncher(spec.set(109, "on").set(99, "jre\\bin\\java.exe"));
     }
 };
 
@@ -49,4 +49,15 @@ TEST(ConsolePassThrough, CtrlCReachesTheApplicationAndTheLauncherReportsItsExitC
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(130u, run.exitCode);
     EXPECT_TRUE(run.shows("ctrl event"));
+}
+
+// With the start check on, an application that fails in the console has
+// told the user there: no box, and its exit code comes back.
+TEST(ConsolePassThrough, StartCheckLeavesAFailureToTheConsole) {
+    ConsoleScenario s(LauncherSpec::shipped().set(113, "30"));
+    s.app.configure("error_output=Could not reserve enough space for object heap\\n").configure("exit_code=1");
+    ConsoleRun run = runInConsole(s.commandLine());
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(run.shows("Could not reserve enough space for object heap"));
 }

@@ -21,6 +21,7 @@ const std::vector<SettingInfo>& launchSettings() {
         {"PROP_SINGLE_INSTANCE", 110, SettingKind::Text},
         {"PROP_USER_OPTIONS", 111, SettingKind::Text},
         {"PROP_EXPAND_VARIABLES", 112, SettingKind::Flag},
+        {"PROP_START_CHECK", 113, SettingKind::Integer},
     };
     return settings;
 }

@@ -59,7 +59,8 @@ TEST(LauncherConfig, ShowListsTheShippedSettingsPictureIconAndVersion) {
     for (const char* added : {"106  PROP_MODERN_SEARCH      flag     (absent)", "107  PROP_MAX_VERSION        text     (absent)",
                               "108  PROP_RUNTIME_BITS       text     (absent)", "109  PROP_WAIT_FOR_EXIT      flag     (absent)",
                               "110  PROP_SINGLE_INSTANCE    text     (absent)", "111  PROP_USER_OPTIONS       text     (absent)",
-                              "112  PROP_EXPAND_VARIABLES   flag     (absent)"}) {
+                              "112  PROP_EXPAND_VARIABLES   flag     (absent)",
+                              "113  PROP_START_CHECK        integer  (absent)"}) {
         EXPECT_NE(std::string::npos, r.output.find(added)) << added << "\n" << r.output;
     }
     EXPECT_NE(std::string::npos, r.output.find("Splash picture (RT_BITMAP 104): none"));

@@ -1,0 +1,127 @@
+#include "process/start_check.h"
+
+#include <string.h>
+
+#include "base/trace.h"
+#include "process/application_wait.h"
+#include "process/java_launch.h"
+#include "process/watchdog.h"
+
+namespace {
+
+// Beyond this, the end of the output is what it is; a reader thread that
+// a program the application started keeps reading is not waited for.
+const DWORD OUTPUT_END_WAIT_MS = 2000;
+// Seconds that still fit a wait in milliseconds.
+const int SECONDS_MAX = 2000000;
+// Wine reports no shown window to the hook below: there, and wherever a
+// report goes astray, the window test runs this often.
+const DWORD WINDOW_TEST_MS = 50;
+
+// Allocated before the reader thread exists, and never freed: a reader
+// that outlives the launcher's stop of its threads may still append.
+Text* kept = nullptr;
+SRWLOCK keptLock = SRWLOCK_INIT;
+
+BOOL CALLBACK findShownWindow(HWND window, LPARAM found) {
+    if (!isApplicationWindow(window)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+bool applicationWindowShown() {
+    bool found = false;
+    EnumWindows(findShownWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Its delivery wakes the wait, after which the window test decides.
+void CALLBACK onWindowShown(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+
+}  // namespace
+
+void startKeepingOutput() { kept = new Text(); }
+
+void keepStartOutput(const char* chunk) {
+    if (!kept) return;
+    AcquireSRWLockExclusive(&keptLock);
+    kept->append(chunk);
+    const size_t length = kept->length();
+    if (length > OUTPUT_KEPT) {
+        size_t drop = length - OUTPUT_KEPT;
+        while (drop < length && (*kept)[drop - 1] != '\n') ++drop;
+        kept->erase(0, drop);
+    }
+    ReleaseSRWLockExclusive(&keptLock);
+}
+
+Text startOutput() {
+    WaitForSingleObject(childReader.get(), OUTPUT_END_WAIT_MS);
+    AcquireSRWLockExclusive(&keptLock);
+    Text output(*kept);
+    ReleaseSRWLockExclusive(&keptLock);
+    return output;
+}
+
+bool applicationEndedAtStart(DWORD startTick, int seconds, DWORD* exitCode) {
+    // A stay-alive timer would run the watchdog in the messages below.
+    disarmWatchdog();
+    const DWORD limit = (seconds < SECONDS_MAX ? seconds : SECONDS_MAX) * 1000;
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, onWindowShown,
+                                         childProcessId, 0, WINEVENT_OUTOFCONTEXT);
+    HANDLE process = childProcess.get();
+    bool ended = false;
+    for (;;) {
+        if (applicationWindowShown()) {
+            traceDirect("Start check: window shown.");
+            break;
+        }
+        // An end that came before the launcher could look (behind a long
+        // splash) still counts.
+        const DWORD elapsed = GetTickCount() - startTick;
+        const DWORD left = elapsed < limit ? limit - elapsed : 0;
+        if (processEndedDispatching(process, left < WINDOW_TEST_MS ? left : WINDOW_TEST_MS)) {
+            ended = true;
+            GetExitCodeProcess(process, exitCode);
+            traceDirect("Start check: application ended.");
+            break;
+        }
+        if (left == 0) {
+            traceDirect("Start check: time limit reached.");
+            break;
+        }
+    }
+    if (hook) UnhookWinEvent(hook);
+    return ended;
+}
+
+Text startFailureMessage(DWORD exitCode, const Text& output) {
+    char head[64];
+    wsprintfA(head, "The application ended at start with exit code %lu.", exitCode);
+    Text message(head);
+    // Filled from its end, one whole line at a time, while both bounds hold.
+    char tail[TAIL_CHARACTERS_MAX + 1];
+    size_t at = TAIL_CHARACTERS_MAX;
+    tail[at] = '\0';
+    size_t lines = 0;
+    for (size_t end = output.length(); end > 0 && lines < TAIL_LINES_MAX;) {
+        size_t start = end;
+        while (start > 0 && output[start - 1] != '\n') --start;
+        size_t length = end - start;
+        end = start > 0 ? start - 1 : 0;
+        if (length > 0 && output[start + length - 1] == '\r') --length;
+        if (length == 0 || strncmp(output.c_str() + start, "Picked up ", 10) == 0) continue;
+        const size_t needed = length + (lines > 0 ? 1 : 0);
+        if (needed > at) {
+            if (lines > 0) break;
+            // A last line longer than the bound shows its end.
+            start += length - at;
+            length = at;
+        }
+        if (lines++ > 0) tail[--at] = '\n';
+        at -= length;
+        memcpy(tail + at, output.c_str() + start, length);
+    }
+    if (lines > 0) message.append("\n\n").append(tail + at);
+    return message;
+}
