@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/code_pages.h"
 #include "base/handle.h"
 #include "discovery/path_exists.h"
 #include "discovery/runtime_facts.h"
@@ -14,7 +15,6 @@ const DWORD VALUE_MAX = 1024;
 // An installation registers a few keys; a key with more subkeys than this
 // is no Java key, and its rest is not worth the time.
 const DWORD SUBKEYS_MAX = 256;
-const DWORD ENVIRONMENT_VALUE_MAX = 32767;
 
 // Each layout: the vendor's key, its key whose subkeys are installations,
 // the path below such a subkey, and the value that names the home. Rows of
@@ -75,15 +75,6 @@ int registryViews(RegistryView (&views)[2]) {
 }
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
-Text readEnvironment(const char* name) {
-    char* value = new char[ENVIRONMENT_VALUE_MAX];
-    const DWORD length = GetEnvironmentVariableA(name, value, ENVIRONMENT_VALUE_MAX);
-    Text result;
-    if (length > 0 && length < ENVIRONMENT_VALUE_MAX) result = Text(value, length);
-    delete[] value;
-    return result;
-}
 
 RegistryKey openKey(HKEY parent, const char* path, REGSAM view) {
     RegistryKey key;
@@ -170,7 +161,7 @@ Text unquoted(const Text& text) {
 // parent; a folder of links to a runtime has a parent without one, and
 // its candidate is then rejected for the missing executable.
 void gatherFromPath(CandidateList& list, const Text& executableName) {
-    const Text path = readEnvironment("PATH");
+    const Text path = environmentVariable("PATH");
     for (size_t start = 0; start < path.length();) {
         size_t end = start;
         while (end < path.length() && path[end] != ';') ++end;
@@ -202,11 +193,11 @@ void gatherFromFolder(CandidateList& list, const Text& vendorFolder, const Text&
 // ProgramW6432), the x86 one, and the user's own programs folder.
 void gatherFromVendorFolders(CandidateList& list, const Text& executableName) {
     Text bases[3];
-    bases[0] = readEnvironment("ProgramW6432");
-    if (bases[0].empty()) bases[0] = readEnvironment("ProgramFiles");
-    bases[1] = readEnvironment("ProgramFiles(x86)");
+    bases[0] = environmentVariable("ProgramW6432");
+    if (bases[0].empty()) bases[0] = environmentVariable("ProgramFiles");
+    bases[1] = environmentVariable("ProgramFiles(x86)");
     // Unset, it gives "\Programs", which is no absolute path and so no base.
-    bases[2] = readEnvironment("LOCALAPPDATA") + "\\Programs";
+    bases[2] = environmentVariable("LOCALAPPDATA") + "\\Programs";
     for (int b = 0; b < 3; ++b) {
         bases[b] = normaliseHome(bases[b]);
         bool seen = bases[b].empty();
@@ -253,7 +244,7 @@ void CandidateList::add(const Text& home, const Text& source) {
 
 void gatherRuntimeCandidates(CandidateList& list, const Text& executableName) {
     gatherFromRegistry(list);
-    list.add(readEnvironment("JAVA_HOME"), "JAVA_HOME");
+    list.add(environmentVariable("JAVA_HOME"), "JAVA_HOME");
     gatherFromPath(list, executableName);
     gatherFromVendorFolders(list, executableName);
 }
