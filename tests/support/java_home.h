@@ -58,5 +58,6 @@ private:
     std::vector<std::string> lines_;
 };
 
-// Waits until the stand-in has recorded `count` starts, at most `ms`.
-bool waitForStarts(const JavaHome& home, size_t count, unsigned ms = 5000);
+// Waits until the stand-in has recorded `count` starts, at most `ms`: a
+// bound for a slow machine, where a start may take seconds.
+bool waitForStarts(const JavaHome& home, size_t count, unsigned ms = 30000);
