@@ -23,21 +23,38 @@ wine_arch_of() {  # wine_arch_of BUILD_DIR
   if grep -q '^CMAKE_TOOLCHAIN_FILE:.*x86_64' "$1/CMakeCache.txt" 2>/dev/null; then echo win64; else echo win32; fi
 }
 
-# Makes "wine", "wineboot", "winepath" and "regedit" use the 64-bit loader
-# for a win64 build tree: Debian's wrappers otherwise pick the 32-bit one
-# whenever it is installed, even where it cannot run.
+# Makes "wine", "wineboot", "winepath" and "regedit" start Wine without
+# address space randomisation, and with the 64-bit loader for a win64 build
+# tree: Debian's wrappers otherwise pick the 32-bit one whenever it is
+# installed, even where it cannot run.
+#
+# Debian's Wine has no preloader to keep the addresses Windows needs free.
+# A randomised program break of the loader then lands, about once in a few
+# hundred starts, where Wine must map the shared user data at 0x7ffe0000:
+# that process fails to start ("failed to map the shared user data"), or the
+# program that started it waits for it for ever. Without randomisation the
+# break follows the loader's own data, far below. Every process Wine starts
+# inherits the setting.
 use_wine_for() {  # use_wine_for BUILD_DIR
   WINEARCH=$(wine_arch_of "$1")
   export WINEARCH
-  [ "$WINEARCH" = win64 ] || return 0
   shims="$1/wine-bin"
-  if [ ! -x "$shims/wine" ]; then
+  if [ "$WINEARCH" = win64 ]; then
+    start="WINELOADER=/usr/lib/wine/wine64 exec setarch $(uname -m) -R /usr/lib/wine/wine64"
+  else
+    start="exec setarch $(uname -m) -R /usr/bin/wine"
+  fi
+  shim=$(printf '#!/bin/sh\n%s "$@"' "$start")
+  if [ "$(cat "$shims/wine" 2>/dev/null)" != "$shim" ]; then
     mkdir -p "$shims"
-    printf '#!/bin/sh\nWINELOADER=/usr/lib/wine/wine64 exec /usr/lib/wine/wine64 "$@"\n' >"$shims/wine"
+    # Renamed into place: other scripts of the run may be starting it.
+    printf '%s\n' "$shim" >"$shims/wine.new.$$"
     for tool in wineboot winepath regedit; do
       printf '#!/bin/sh\nexec "%s/wine" %s.exe "$@"\n' "$shims" "$tool" >"$shims/$tool"
+      chmod +x "$shims/$tool"
     done
-    chmod +x "$shims"/*
+    chmod +x "$shims/wine.new.$$"
+    mv -f "$shims/wine.new.$$" "$shims/wine"
   fi
   case ":$PATH:" in *":$shims:"*) ;; *) PATH="$shims:$PATH"; export PATH ;; esac
 }
