@@ -17,7 +17,7 @@
 # build*/stress/.
 #
 # STRESS_APP adds lines to the stand-in's configuration (see
-# tools/java_standin), separated by "|", e.g. "output=x\n|output_repeat=500"
+# tests/helpers/java_standin.cpp), separated by "|", e.g. "output=x\n|output_repeat=500"
 # for an application that prints while the launcher ends.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -21,7 +21,7 @@ cmake --build "$build" -j"$(nproc)"
 cmake -S "$top" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake" \
   -DPRODUCT_IMAGE="$build/bin/launcher.exe" >/dev/null
 cmake --build "$x64" -j"$(nproc)"
-cmake -S "$top/tools/configurator" -B "$host" -DLAUNCHER_IMAGE="$build/bin/launcher.exe" \
+cmake -S "$top/configurator" -B "$host" -DLAUNCHER_IMAGE="$build/bin/launcher.exe" \
   -DLAUNCHER_IMAGE_X64="$x64/bin/launcher.exe" >/dev/null
 cmake --build "$host" -j"$(nproc)"
 "$top/tools/wine-prefix.sh" "$x64"

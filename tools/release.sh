@@ -22,7 +22,7 @@ name="java-launcher-$version"
 out="$release/$name"
 
 if [ ! -x "$host/launcher-config" ]; then
-  cmake -S "$top/tools/configurator" -B "$host" -DCONFIGURATOR_TESTS=OFF >/dev/null
+  cmake -S "$top/configurator" -B "$host" -DCONFIGURATOR_TESTS=OFF >/dev/null
   cmake --build "$host" --target launcher-config -j"$(nproc)" >/dev/null
 fi
 

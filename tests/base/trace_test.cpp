@@ -6,7 +6,7 @@
 
 #include "base/trace.h"
 #include "trace_capture.h"
-#include "trace_escape.h"
+#include "tracecap/trace_escape.h"
 
 using Lines = std::vector<std::string>;
 

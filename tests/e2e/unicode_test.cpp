@@ -13,7 +13,7 @@
 
 #include "java_home.h"
 #include "launcher_builder.h"
-#include "launcher_resources.h"
+#include "configurator/launcher_resources.h"
 #include "process_run.h"
 #include "temp_folder.h"
 #include "test_paths.h"

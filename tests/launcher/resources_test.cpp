@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "launcher_resources.h"
-#include "string_table.h"
+#include "configurator/launcher_resources.h"
+#include "configurator/string_table.h"
 #include "temp_folder.h"
 #include "test_paths.h"
 

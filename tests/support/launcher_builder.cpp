@@ -1,7 +1,7 @@
 #include "launcher_builder.h"
 
-#include "launcher_resources.h"
-#include "manifest.h"
+#include "configurator/launcher_resources.h"
+#include "configurator/manifest.h"
 #include "temp_folder.h"
 #include "test_paths.h"
 

@@ -1,7 +1,7 @@
 #include "traced_run.h"
 
 #include "test_paths.h"
-#include "trace_escape.h"
+#include "tracecap/trace_escape.h"
 
 std::vector<std::string> parseTraceOutput(const std::string& output) {
     std::vector<std::string> lines;

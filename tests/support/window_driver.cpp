@@ -7,7 +7,7 @@
 #include "process_run.h"
 #include "temp_folder.h"
 #include "test_paths.h"
-#include "trace_escape.h"
+#include "tracecap/trace_escape.h"
 
 namespace {
 

@@ -32,7 +32,7 @@ struct DriverResult {
     std::vector<WindowReport> windows;  // from "wait": the window, then its children
 };
 
-// Runs windriver.exe with these arguments (see tools/windriver).
+// Runs windriver.exe with these arguments (tests/helpers/windriver.cpp).
 DriverResult drive(const std::string& arguments);
 
 std::vector<WindowReport> parseWindowReport(const std::string& output);
