@@ -1,9 +1,6 @@
-// One move-only owner for every kind of system handle.
-//
-// The traits say what "no handle" is for the kind (null for processes,
-// threads, keys and modules; INVALID_HANDLE_VALUE for pipe ends and find
-// handles) and how it is given back. Wrap a handle on the line that acquires
-// it; put() hands the slot to a call that fills it in.
+// One move-only owner for every kind of system handle. The traits say what
+// "no handle" is for the kind and how it is given back; put() hands the
+// slot to a call that fills it in.
 #pragma once
 
 #include <windows.h>
@@ -108,6 +105,8 @@ struct ComPointerTraits {
 using ProcessHandle = UniqueHandle<KernelHandleTraits>;
 using ThreadHandle = UniqueHandle<KernelHandleTraits>;
 using EventHandle = UniqueHandle<KernelHandleTraits>;
+using JobHandle = UniqueHandle<KernelHandleTraits>;
+using KernelObject = UniqueHandle<KernelHandleTraits>;  // a named mutex or section
 using FileHandle = UniqueHandle<PipeEndTraits>;
 using PipeEnd = UniqueHandle<PipeEndTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
@@ -151,4 +150,25 @@ public:
 
 private:
     CRITICAL_SECTION& section_;
+};
+
+// A mutex held for one scope, waited for at most `ms`. Released at the end
+// only when it was acquired: an abandoned mutex is acquired too, a time-out
+// or a failed wait is not.
+class MutexLock {
+public:
+    MutexLock(HANDLE mutex, DWORD ms) : mutex_(mutex) {
+        const DWORD result = WaitForSingleObject(mutex, ms);
+        acquired_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    MutexLock(const MutexLock&) = delete;
+    MutexLock& operator=(const MutexLock&) = delete;
+    ~MutexLock() {
+        if (acquired_) ReleaseMutex(mutex_);
+    }
+    bool acquired() const { return acquired_; }
+
+private:
+    HANDLE mutex_;
+    bool acquired_;
 };

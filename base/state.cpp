@@ -10,6 +10,8 @@ bool debugMode = false;
 Text javaExeName("javaw.exe");
 Text minimumVersion("1.3");
 HWND splashWindow = nullptr;
+Text runtimeHome;
+unsigned runtimeFeatureVersion = 0;
 
 Text maximumVersion;
 int requiredRuntimeBits = 0;

@@ -20,6 +20,12 @@ extern Text javaExeName;       // "javaw.exe", or "java.exe" for a console run
 extern Text minimumVersion;    // PROP_MIN_VERSION, or "1.3"; set by the runtime search
 extern HWND splashWindow;      // the splash picture's window, which also carries the watchdog's timer
 
+// Set by the runtime search: the accepted runtime's home, read by the JDK
+// class path; the modern search also records its feature version (8, 17,
+// ...), 0 when not known and always in the classic search.
+extern Text runtimeHome;
+extern unsigned runtimeFeatureVersion;
+
 // Set by the modern runtime search only, for the missing-runtime message;
 // the classic search leaves them empty and 0.
 extern Text maximumVersion;     // PROP_MAX_VERSION

@@ -1,12 +1,7 @@
-// DLLs that only some paths of the launcher need (the splash picture's
-// loaders, the dialog's controls, the shell) are loaded when that path is
-// taken instead of being imported: every imported DLL is mapped before the
-// first line of the launcher runs, on every path.
-//
-// They come from the system folder only, never through the DLL search
-// order, which would also look beside the launcher and in the current
-// directory. A library stays loaded for the rest of the process: what it
-// makes (COM, the splash picture, window classes) lives until the end.
+// DLLs only some paths need (the splash's loaders, the dialog's controls,
+// the shell) are loaded on those paths, not imported: every import is
+// mapped before the launcher's first line. They come from the system folder
+// only, never beside the launcher, and stay loaded to the end.
 #pragma once
 
 #include <windows.h>

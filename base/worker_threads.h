@@ -1,12 +1,7 @@
-// The threads the launcher starts besides its main thread: the output
-// readers of the child process runners.
-//
-// The process must not begin its exit-time clean-up while one of them still
-// runs: the clean-up destroys what a reader uses (the log file, the runtime
-// library's heap and locks), and the system ends a thread that is still
-// running only asynchronously, while the libraries are already being taken
-// down. So every such thread is listed here, and before the process ends the
-// main thread asks them all to stop and waits until each has ended.
+// The launcher's threads besides the main thread (the output readers).
+// The exit-time clean-up destroys what a reader uses (the log file, the
+// heap's locks), so before the process ends every listed thread is asked
+// to stop and waited for.
 #pragma once
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "discovery/path_exists.h"
-#include "discovery/runtime_search.h"
+#include "base/state.h"
 #include "base/handle.h"
 #include "base/trace.h"
 

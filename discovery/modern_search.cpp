@@ -5,7 +5,6 @@
 #include "base/trace.h"
 #include "discovery/runtime_candidates.h"
 #include "discovery/runtime_facts.h"
-#include "discovery/runtime_search.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "discovery/registry.h"
 
 #include "discovery/path_exists.h"
-#include "discovery/runtime_search.h"
 #include "discovery/version_probe.h"
 #include "base/handle.h"
 #include "base/state.h"

@@ -11,8 +11,6 @@
 #include "base/state.h"
 #include "base/trace.h"
 
-Text runtimeHome;
-unsigned runtimeFeatureVersion = 0;
 
 namespace {
 

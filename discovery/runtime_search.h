@@ -3,14 +3,8 @@
 // executable name in the current directory.
 #pragma once
 
+#include "base/state.h"  // runtimeHome, the search's other result
 #include "base/text.h"
-
-// The home folder of the accepted runtime; read by the JDK class path.
-extern Text runtimeHome;
-
-// The modern search's record of the accepted runtime's feature version (8,
-// 17, ...); 0 when it is not known, and always in the classic search.
-extern unsigned runtimeFeatureVersion;
 
 // Returns a full path of an existing executable, the bare javaExeName
 // (current-directory fallback), or empty text when JAVA_HOME named a

@@ -2,14 +2,14 @@
 
 #include <direct.h>
 
-#include "discovery/jdk_class_path.h"
-#include "discovery/path_exists.h"
-#include "discovery/runtime_search.h"
 #include "base/app_output_log.h"
 #include "base/settings.h"
 #include "base/state.h"
-#include "launcher/switches.h"
 #include "base/trace.h"
+#include "discovery/jdk_class_path.h"
+#include "discovery/path_exists.h"
+#include "discovery/runtime_search.h"
+#include "launcher/switches.h"
 #include "launcher/variables.h"
 #include "launcher/vm_options.h"
 #include "process/application_wait.h"
@@ -77,14 +77,6 @@ bool setUpSplashAndWatchdog(HINSTANCE instance, int showCommand) {
     return armWatchdog();
 }
 
-void runMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 }  // namespace
 
 Text buildArgumentLine(const Text& vmOptions, const Text& jdkLibraries, const Text& startJar,
@@ -99,9 +91,7 @@ Text buildArgumentLine(const Text& vmOptions, const Text& jdkLibraries, const Te
 }
 
 Text workingDirectoryFor(const Text& launcherFolder, const Text& workDirSetting, bool absoluteStandsAlone) {
-    const char* d = workDirSetting.c_str();
-    const bool absolute = (d[0] && d[1] == ':' && d[2] == '\\') || (d[0] == '\\' && d[1] == '\\');
-    if (absoluteStandsAlone && absolute) return workDirSetting;
+    if (absoluteStandsAlone && isAbsolutePath(workDirSetting)) return workDirSetting;
     return launcherFolder + "\\" + workDirSetting;
 }
 
@@ -145,7 +135,9 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     waitForExit = isSettingPresent(PROP_WAIT_FOR_EXIT);
     if (waitForExit) traceDirect("PROP_WAIT_FOR_EXIT: true.");
     const int startCheck = loadSettingInt(PROP_START_CHECK);
-    if (startCheck > 0) startKeepingOutput();
+    // Never freed: a reader thread that outlives the launcher's stop of its
+    // threads may still hand it output.
+    StartOutputTail* startTail = startCheck > 0 ? new StartOutputTail() : nullptr;
 
     // The path is empty or holds a backslash, before which its folder ends.
     const Text launcherFile = ownPath();
@@ -172,14 +164,15 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
 
     Text jdkLibraries = jdkOnly ? bootClassPathLibraries() : Text();
     Text argumentLine = buildArgumentLine(vmOptions, jdkLibraries, startJar, switches.remainingArguments);
-    ApplicationRunner* runner = new ApplicationRunner();
+    ApplicationRunner* runner = new ApplicationRunner(startTail);
     traceLine << "Full argument line: " << argumentLine << traceEnd;
     ApplicationWait wait;
     if (waitForExit) wait.prepare();
     ChildSetup setup = waitForExit ? *wait.setup() : ChildSetup();
     singleInstance.passTo(setup);
     DWORD failureCode = 0;
-    if (launchApplication(javaExecutable, argumentLine, runner, &failureCode, &setup) != 0) {
+    const StartedApplication application = launchApplication(javaExecutable, argumentLine, runner, &failureCode, &setup);
+    if (!application.started()) {
         splashActive = 0;
         // The error box's own message loop would otherwise run the watchdog,
         // whose quit message would close the box at the next tick.
@@ -187,26 +180,20 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
         return 1;
     }
-    singleInstance.recordApplication(childProcess.get(), childProcessId);
+    singleInstance.recordApplication(application.process.get(), application.processId);
     const DWORD startTick = GetTickCount();
-    DWORD exitCode = 0;
-    if (splashActive) {
-        runMessageLoop();
-        exitCode = childExitCode;
-    }
+    // Stay-alive without the splash arms the timer, but no loop runs: the
+    // launcher ends right after the start, or after the start check.
+    DWORD exitCode = splashActive ? waitBehindSplash(application) : 0;
     // Output passed through to a console or a file is read there.
     DWORD endedWith;
-    if (startCheck > 0 && !setup.passThrough &&
-        applicationEndedAtStart(startTick, startCheck, &endedWith)) {
+    if (startTail && !setup.passThrough && applicationEndedAtStart(application, startTick, startCheck, &endedWith)) {
         exitCode = endedWith;
         if (exitCode != 0) {
             if (splashWindow) ShowWindow(splashWindow, SW_HIDE);
-            showErrorMessage(startFailureMessage(exitCode, startOutput()).c_str());
+            showErrorMessage(startFailureMessage(exitCode, startTail->textOnceEnded(application.reader.get())).c_str());
         }
     }
-    if (waitForExit) return static_cast<int>(wait.untilApplicationEnds());
-    // Stay-alive without the splash arms the timer, but no loop runs: the
-    // launcher ends right after the start, or after the start check.
-    closeChildHandles();
+    if (waitForExit) return static_cast<int>(wait.untilApplicationEnds(application));
     return static_cast<int>(exitCode);
 }

@@ -2,7 +2,6 @@
 
 #include "base/state.h"
 #include "base/trace.h"
-#include "process/java_launch.h"
 #include "process/watchdog.h"
 
 namespace {
@@ -69,17 +68,16 @@ void ApplicationWait::prepare() {
     setup_.job = job_.get();
 }
 
-DWORD ApplicationWait::untilApplicationEnds() {
+DWORD ApplicationWait::untilApplicationEnds(const StartedApplication& application) {
     disarmWatchdog();
     if (splashWindow) ShowWindow(splashWindow, SW_HIDE);
-    while (!processEndedDispatching(childProcess.get(), INFINITE)) {
+    while (!processEndedDispatching(application.process.get(), INFINITE)) {
     }
     DWORD exitCode = 0;
-    GetExitCodeProcess(childProcess.get(), &exitCode);
+    GetExitCodeProcess(application.process.get(), &exitCode);
     traceLine << exitCodeTraceLine(exitCode) << traceEnd;
     // Only an end from outside takes the rest of the job down.
     if (job_) limitJob(job_.get(), JOB_LIMITS_AFTER_THE_END);
     job_.reset();
-    closeChildHandles();
     return exitCode;
 }

@@ -1,9 +1,7 @@
 // The wait for the application's end (PROP_WAIT_FOR_EXIT): the launcher
-// stands in for the application for its whole life. It passes its console
-// or its redirected standard handles on to the application, lets Ctrl+C
-// and Ctrl+Break reach the application without ending itself first, keeps
-// the application in a job object that ends it when the launcher is ended
-// from outside, and ends with the application's exit code.
+// stands in for the application for its whole life, passes its standard
+// handles on, lets Ctrl+C reach the application, keeps it in a job that
+// ends it when the launcher is ended from outside, and ends with its code.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +9,7 @@
 #include "base/handle.h"
 #include "process/child_runner.h"
 #include "process/console_pass_through.h"
-
-using JobHandle = UniqueHandle<KernelHandleTraits>;
+#include "process/java_launch.h"
 
 class ApplicationWait {
 public:
@@ -25,7 +22,7 @@ public:
     // After the start and the splash wait: hides the splash, waits until
     // the application has ended, and returns its exit code. Whatever the
     // application started itself runs on.
-    DWORD untilApplicationEnds();
+    DWORD untilApplicationEnds(const StartedApplication& application);
 
 private:
     PassThroughHandles passThrough_;

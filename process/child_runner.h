@@ -1,10 +1,7 @@
-// Starts one command line as a hidden child process whose standard input,
-// output and error are pipes held by the launcher. A reader thread of the
-// runner's own hands everything the child writes, chunk by chunk, to
-// onOutput(), and calls it once more with null when the output has ended.
-// The reader is one of the launcher's worker threads (base/worker_threads.h):
-// when the launcher ends, it stops after the chunk in hand and what the
-// pipe holds at that moment.
+// Starts one command line as a hidden child whose standard streams are
+// pipes held by the launcher; a reader thread (one of base/worker_threads.h)
+// hands what the child writes to onOutput() chunk by chunk, then null at
+// the end.
 #pragma once
 
 #include <windows.h>

@@ -1,10 +1,6 @@
-// Text exchanged with a child process. Console programs write and read the
-// system's OEM code page; the launcher works in its ANSI code page.
-//
-// In ANSI mode the system's OEM calls convert a chunk in place. In Unicode
-// mode the launcher's own OEM code page is UTF-8 as well, which says
-// nothing about its children: their text is converted from and to the
-// OEM code page of the system, and a character that a read cuts in two
+// Text exchanged with a child process: console programs speak the system's
+// OEM code page, the launcher its ANSI one. In Unicode mode the children's
+// OEM code page is still the system's, and a character a read cuts in two
 // waits for its second byte.
 #pragma once
 

@@ -1,12 +1,7 @@
-// The standard handles a waiting launcher can give its application, so that
-// a console program wrapped in the launcher prints where the user started
-// it, reads what the user types or redirected, and sees Ctrl+C.
-//
-// Each stream gets the launcher's own standard handle where its caller gave
-// one (a redirected file or pipe, a console or a device), else the console
-// the launcher was started from, else the NUL device. A launcher with no
-// handle of its own and no console passes nothing through: the application
-// then talks through the runner's pipes, into the trace, as usual.
+// The standard handles a waiting launcher gives its application, so that a
+// wrapped console program prints, reads and sees Ctrl+C where the user
+// started it: the launcher's own handle of each stream, else its console,
+// else NUL; with neither handles nor a console nothing is passed through.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 #include "process/single_instance.h"
 
 #include "base/trace.h"
+#include "process/application_window.h"
 
 namespace {
 
@@ -27,28 +28,13 @@ bool recordedProcessRuns(const InstanceRecord& record) {
            CompareFileTime(&created, &record.created) == 0;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findFirstVisibleWindow(HWND window, LPARAM context) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || !(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 bool bringToFront(DWORD processId) {
-    WindowSearch search = {processId, nullptr};
-    EnumWindows(findFirstVisibleWindow, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) return false;
+    HWND window = firstVisibleWindowOf(processId);
+    if (!window) return false;
     // Asynchronous: an application that does not answer cannot hold the
     // launcher up.
-    if (IsIconic(search.found)) ShowWindowAsync(search.found, SW_RESTORE);
-    SetForegroundWindow(search.found);
+    if (IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);
+    SetForegroundWindow(window);
     return true;
 }
 

@@ -1,23 +1,14 @@
 // One running application per instance name (PROP_SINGLE_INSTANCE): a
-// second start brings the running application's window to the front
-// instead of starting another JVM.
-//
-// The first launcher creates a named mutex and a small named section in the
-// user's session; the section records which process is the application.
-// The application inherits both handles, so the objects live exactly as long
-// as it does, though the launcher ends right after the start: there is no
-// window title to match and no file to clean up after a crash. A program
-// the application leaves running may inherit them too, so the record names
-// the process by its id and its creation time, and a record whose process
-// no longer runs counts as none.
+// second start brings the running application's window to the front.
+// A named mutex guards a named section that records the application's
+// process (id and creation time, so that a reused id never counts); the
+// application inherits both, so they live exactly as long as it does.
 #pragma once
 
 #include <windows.h>
 
 #include "base/handle.h"
 #include "process/child_runner.h"
-
-using KernelObject = UniqueHandle<KernelHandleTraits>;
 
 // Room for an object's name: "Local\", at most 200 bytes of the instance
 // name, a suffix of the launcher's, the terminator.

@@ -4,7 +4,7 @@
 
 #include "base/trace.h"
 #include "process/application_wait.h"
-#include "process/java_launch.h"
+#include "process/application_window.h"
 #include "process/watchdog.h"
 
 namespace {
@@ -18,61 +18,41 @@ const int SECONDS_MAX = 2000000;
 // report goes astray, the window test runs this often.
 const DWORD WINDOW_TEST_MS = 50;
 
-// Allocated before the reader thread exists, and never freed: a reader
-// that outlives the launcher's stop of its threads may still append.
-Text* kept = nullptr;
-SRWLOCK keptLock = SRWLOCK_INIT;
-
-BOOL CALLBACK findShownWindow(HWND window, LPARAM found) {
-    if (!isApplicationWindow(window)) return TRUE;
-    *reinterpret_cast<bool*>(found) = true;
-    return FALSE;
-}
-
-bool applicationWindowShown() {
-    bool found = false;
-    EnumWindows(findShownWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Its delivery wakes the wait, after which the window test decides.
 void CALLBACK onWindowShown(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
 
 }  // namespace
 
-void startKeepingOutput() { kept = new Text(); }
-
-void keepStartOutput(const char* chunk) {
-    if (!kept) return;
-    AcquireSRWLockExclusive(&keptLock);
-    kept->append(chunk);
-    const size_t length = kept->length();
+void StartOutputTail::take(const char* chunk) {
+    AcquireSRWLockExclusive(&lock_);
+    kept_.append(chunk);
+    const size_t length = kept_.length();
     if (length > OUTPUT_KEPT) {
         size_t drop = length - OUTPUT_KEPT;
-        while (drop < length && (*kept)[drop - 1] != '\n') ++drop;
-        kept->erase(0, drop);
+        while (drop < length && kept_[drop - 1] != '\n') ++drop;
+        kept_.erase(0, drop);
     }
-    ReleaseSRWLockExclusive(&keptLock);
+    ReleaseSRWLockExclusive(&lock_);
 }
 
-Text startOutput() {
-    WaitForSingleObject(childReader.get(), OUTPUT_END_WAIT_MS);
-    AcquireSRWLockExclusive(&keptLock);
-    Text output(*kept);
-    ReleaseSRWLockExclusive(&keptLock);
+Text StartOutputTail::textOnceEnded(HANDLE reader) {
+    WaitForSingleObject(reader, OUTPUT_END_WAIT_MS);
+    AcquireSRWLockExclusive(&lock_);
+    Text output(kept_);
+    ReleaseSRWLockExclusive(&lock_);
     return output;
 }
 
-bool applicationEndedAtStart(DWORD startTick, int seconds, DWORD* exitCode) {
+bool applicationEndedAtStart(const StartedApplication& application, DWORD startTick, int seconds, DWORD* exitCode) {
     // A stay-alive timer would run the watchdog in the messages below.
     disarmWatchdog();
     const DWORD limit = (seconds < SECONDS_MAX ? seconds : SECONDS_MAX) * 1000;
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, onWindowShown,
-                                         childProcessId, 0, WINEVENT_OUTOFCONTEXT);
-    HANDLE process = childProcess.get();
+                                         application.processId, 0, WINEVENT_OUTOFCONTEXT);
+    HANDLE process = application.process.get();
     bool ended = false;
     for (;;) {
-        if (applicationWindowShown()) {
+        if (firstVisibleWindowOf(application.processId)) {
             traceDirect("Start check: window shown.");
             break;
         }

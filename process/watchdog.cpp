@@ -4,49 +4,22 @@
 
 #include "base/state.h"
 #include "base/worker_threads.h"
-#include "process/java_launch.h"
-
-DWORD childExitCode = 0;
+#include "process/application_window.h"
 
 namespace {
+
+// The application the message loop of waitBehindSplash watches; the timer
+// procedure has no other way to learn it.
+const StartedApplication* watched = nullptr;
+DWORD childExitCode = 0;
 
 void endWait() {
     disarmWatchdog();
     PostQuitMessage(0);
 }
 
-}  // namespace
-
-void disarmWatchdog() {
-    if (splashWindow) KillTimer(splashWindow, WATCHDOG_TIMER_ID);
-}
-
-bool armWatchdog() { return SetTimer(splashWindow, WATCHDOG_TIMER_ID, WATCHDOG_PERIOD_MS, watchdogTick) != 0; }
-
-void CALLBACK watchdogTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (splashActive) {
-        --splashSecondsLeft;
-        // Before the countdown test: on the last tick a visible window still
-        // wins.
-        if (waitForWindow) EnumWindows(findApplicationWindow, 0);
-        if (splashSecondsLeft == 0) {
-            endWait();
-            return;
-        }
-    }
-    DWORD exitCode;
-    if (GetExitCodeProcess(childProcess.get(), &exitCode)) childExitCode = exitCode;
-    if (childExitCode != STILL_ACTIVE || (!splashActive && !stayAlive)) endWait();
-}
-
-bool isApplicationWindow(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId == childProcessId && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
-}
-
 BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
-    if (!isApplicationWindow(window)) return TRUE;
+    if (!isVisibleWindowOf(window, watched->processId)) return TRUE;
     splashActive = 0;
     ShowWindow(splashWindow, SW_HIDE);
     if (waitForExit) {
@@ -59,4 +32,41 @@ BOOL CALLBACK findApplicationWindow(HWND window, LPARAM) {
     // the reader threads are done with it.
     stopWorkerThreads();
     exit(0);
+}
+
+}  // namespace
+
+void disarmWatchdog() {
+    if (splashWindow) KillTimer(splashWindow, WATCHDOG_TIMER_ID);
+}
+
+bool armWatchdog() { return SetTimer(splashWindow, WATCHDOG_TIMER_ID, WATCHDOG_PERIOD_MS, watchdogTick) != 0; }
+
+DWORD waitBehindSplash(const StartedApplication& application) {
+    watched = &application;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    watched = nullptr;
+    return childExitCode;
+}
+
+void CALLBACK watchdogTick(HWND, UINT, UINT_PTR, DWORD) {
+    // Only the loop of waitBehindSplash runs the watch.
+    if (!watched) return;
+    if (splashActive) {
+        --splashSecondsLeft;
+        // Before the countdown test: on the last tick a visible window still
+        // wins.
+        if (waitForWindow) EnumWindows(findApplicationWindow, 0);
+        if (splashSecondsLeft == 0) {
+            endWait();
+            return;
+        }
+    }
+    DWORD exitCode;
+    if (GetExitCodeProcess(watched->process.get(), &exitCode)) childExitCode = exitCode;
+    if (childExitCode != STILL_ACTIVE || (!splashActive && !stayAlive)) endWait();
 }

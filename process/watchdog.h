@@ -5,11 +5,10 @@
 
 #include <windows.h>
 
+#include "process/java_launch.h"
+
 const UINT_PTR WATCHDOG_TIMER_ID = 1;
 const UINT WATCHDOG_PERIOD_MS = 1000;
-
-// The application's exit code as last read; STILL_ACTIVE while it runs.
-extern DWORD childExitCode;
 
 // Starts the timer on splashWindow; false when it cannot be created.
 bool armWatchdog();
@@ -17,13 +16,11 @@ bool armWatchdog();
 // Stops the timer, if there is one.
 void disarmWatchdog();
 
+// Runs the message loop in which the timer watches the application, and
+// returns the application's exit code as last read: STILL_ACTIVE when it
+// still ran, 0 when no reading was taken. A visible window of the
+// application ends the launcher (exit code 0) unless it waits for the
+// application's end (waitForExit); then only the splash wait ends.
+DWORD waitBehindSplash(const StartedApplication& application);
+
 void CALLBACK watchdogTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);
-
-// A visible window of the application's own process: hidden windows and
-// those of programs it starts do not count.
-bool isApplicationWindow(HWND window);
-
-// EnumWindows callback: ends the launcher (exit code 0) when the window is a
-// visible one of the application's own process; when the launcher waits
-// for the application's end, it only ends the splash wait.
-BOOL CALLBACK findApplicationWindow(HWND window, LPARAM unused);

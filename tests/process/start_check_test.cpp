@@ -52,9 +52,9 @@ TEST(StartCheckText, BoxShowsTheExitCodeAndTheLastLinesThatFit) {
 // with a whole line.
 TEST(StartCheckText, KeepsTheEndOfTheOutputFromALineStart) {
     const std::string output = numberedLines(1000, 1999);  // 10,000 bytes
-    startKeepingOutput();
-    for (size_t at = 0; at < output.size(); at += 255) keepStartOutput(output.substr(at, 255).c_str());
-    const std::string kept = startOutput().c_str();
+    StartOutputTail tail;
+    for (size_t at = 0; at < output.size(); at += 255) tail.take(output.substr(at, 255).c_str());
+    const std::string kept = tail.textOnceEnded(nullptr).c_str();
     EXPECT_LE(kept.size(), OUTPUT_KEPT);
     EXPECT_GT(kept.size(), OUTPUT_KEPT - 10);
     EXPECT_EQ(0u, kept.find("line "));

@@ -1,0 +1,12 @@
+// The application's windows, as the watchdog, the start check and the
+// single-instance check see them: only visible top-level windows of the
+// application's own process count; hidden ones and those of programs it
+// starts do not.
+#pragma once
+
+#include <windows.h>
+
+bool isVisibleWindowOf(HWND window, DWORD processId);
+
+// The first such window in Z order; null when it has none.
+HWND firstVisibleWindowOf(DWORD processId);
