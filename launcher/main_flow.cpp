@@ -157,7 +157,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     if (expand) {
         const Text home = runtimeHomeOf(javaExecutable);
         if (!home.empty()) own[2] = &home;
-        vmOptions = expandedOrAsWritten(vmOptions, own);
+        vmOptions = expandedOptionsOrAsWritten(vmOptions, own);
         traceLine << "VM options after expansion: " << vmOptions << traceEnd;
     }
     if ((splashActive || stayAlive) && !setUpSplashAndWatchdog(instance, showCommand)) return 1;

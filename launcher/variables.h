@@ -19,15 +19,23 @@ using OwnVariables = const Text* [OWN_VARIABLE_COUNT];
 using EnvironmentLookup = Text (*)(const char* name);
 
 // Replaces each %NAME% whose name is known (own names and environment
-// names compare without regard to case, as the system's do); an unknown
+// names compare without regard to ASCII case, as the system's do); an unknown
 // name stays as written, and %% is a single %. False when the result would
 // be longer than `limit`.
 bool expandVariables(const Text& text, const OwnVariables& own, EnvironmentLookup lookup, Text& expanded,
                      size_t limit = EXPANDED_TEXT_MAX);
 
-// The text expanded from the process's environment; when it would not fit,
-// the text as written, and the trace says so.
+// The VM options expanded option by option (blank-separated, quotes read
+// as the system's argument rules read them): an option that a substitution
+// changed becomes exactly one argument, quoted as it needs; any other option
+// stays byte for byte.
+bool expandOptions(const Text& options, const OwnVariables& own, EnvironmentLookup lookup, Text& expanded,
+                   size_t limit = EXPANDED_TEXT_MAX);
+
+// The text (or the options) expanded from the process's environment; when
+// it would not fit, the text as written, and the trace says so.
 Text expandedOrAsWritten(const Text& text, const OwnVariables& own);
+Text expandedOptionsOrAsWritten(const Text& options, const OwnVariables& own);
 
 // The folder above the Java executable's folder (C:\jre for
 // C:\jre\bin\javaw.exe); empty for a bare executable name.

@@ -134,19 +134,22 @@ TEST(UserVmOptions, UserFileFirstThenTheOneBesideTheLauncherThenTheSetting) {
 
 // %NAME% in the VM options and the working directory: the environment, the
 // launcher's own names, an unknown name and %% (nothing at all without the
-// setting); an absolute working directory stands alone once expanded, and a
-// text that would grow too long is kept as written.
+// setting). An option a value changed reaches Java as one argument, its
+// blanks, quotes and trailing backslash kept; an absolute working directory
+// stands alone once expanded; a text that would grow too long is kept as
+// written.
 TEST(ExpandVariables, OptionsAndWorkingDirectoryTakeTheValues) {
     const std::string overflow = "Variables not expanded: the text would be longer than 32767 characters.";
+    const std::string all = "-Da=%TEST_VALUE% -Db=%LAUNCHER_DIR% -Dc=%LAUNCHER_FILE% -Dd=%JAVA_HOME_FOUND% "
+                            "-De=%NO_SUCH_NAME% -Df=100%% \"-Dg=%TEST_VALUE%\" -Dh=%TEST_QUOTE% \"-Di=%TEST_DIR%\" -Dj";
     struct Case {
         bool expand;
         std::string options;
         bool overflows;
     };
     const Case cases[] = {
-        {false, "-Da=%TEST_VALUE% -Df=100%%", false},
-        {true, "-Da=%TEST_VALUE% -Db=%LAUNCHER_DIR% -Dc=%LAUNCHER_FILE% -Dd=%JAVA_HOME_FOUND% -De=%NO_SUCH_NAME% -Df=100%%",
-         false},
+        {false, all, false},
+        {true, all, false},
         {true, "-Dbig=%TEST_BIG% -Dbig2=%TEST_BIG%", true},
     };
     for (const Case& c : cases) {
@@ -158,30 +161,40 @@ TEST(ExpandVariables, OptionsAndWorkingDirectoryTakeTheValues) {
         makeFolders(s.root() + "\\elsewhere\\work");
         RunOptions options;
         options.environment["TEST_VALUE"] = "v a l";
+        options.environment["TEST_QUOTE"] = "say \"hi\"";
+        options.environment["TEST_DIR"] = "C:\\dir\\";
         options.environment["TEST_WORK"] = s.root() + "\\elsewhere";
         options.environment["TEST_BIG"] = std::string(20000, 'b');
         options.environment["NO_SUCH_NAME"] = std::nullopt;
         TracedRun run = s.run("", options);
 
-        std::string passed = c.options;
+        Lines passed{"-Da=%TEST_VALUE%", "-Db=%LAUNCHER_DIR%", "-Dc=%LAUNCHER_FILE%", "-Dd=%JAVA_HOME_FOUND%",
+                     "-De=%NO_SUCH_NAME%", "-Df=100%%", "-Dg=%TEST_VALUE%", "-Dh=%TEST_QUOTE%", "-Di=%TEST_DIR%", "-Dj"};
+        if (c.overflows) passed = {"-Dbig=%TEST_BIG%", "-Dbig2=%TEST_BIG%"};
         if (c.expand && !c.overflows) {
-            passed = "-Da=v a l -Db=" + s.folder() + " -Dc=" + s.launcher() + " -Dd=" + s.folder() +
-                     "\\jre -De=%NO_SUCH_NAME% -Df=100%";
+            passed = {"-Da=v a l", "-Db=" + s.folder(), "-Dc=" + s.launcher(), "-Dd=" + s.folder() + "\\jre",
+                      "-De=%NO_SUCH_NAME%", "-Df=100%", "-Dg=v a l", "-Dh=say \"hi\"", "-Di=C:\\dir\\", "-Dj"};
         }
         EXPECT_TRUE(run.has("Loaded VM parametrers: " + c.options));
-        if (c.expand) {
-            EXPECT_TRUE(run.has("VM options after expansion: " + passed)) << c.options;
-        } else {
-            EXPECT_EQ(-1, run.indexOf("VM options after expansion: "));
+        if (c.expand && !c.overflows) {
+            std::string expanded;
+            for (const std::string& argument : passed) expanded += (expanded.empty() ? "" : " ") + quoteArgument(argument);
+            EXPECT_TRUE(run.has("VM options after expansion: " + expanded)) << expanded;
         }
+        EXPECT_EQ(c.expand, run.indexOf("VM options after expansion: ") >= 0) << c.options;
         EXPECT_EQ(c.overflows, run.has(overflow)) << c.options;
         const std::string workDir = c.expand ? s.root() + "\\elsewhere\\work" : s.folder() + "\\%TEST_WORK%\\work";
         EXPECT_TRUE(run.has("Working dir: " + workDir)) << c.options;
         ASSERT_TRUE(waitForStarts(privateRuntime, 1, 60000));
         const StandinStart start = privateRuntime.starts().at(0);
-        EXPECT_EQ("\"" + privateRuntime.javaw() + "\" " + passed + " -jar marblewright.jar ", start.commandLine);
+        Lines arguments{privateRuntime.javaw()};
+        arguments.insert(arguments.end(), passed.begin(), passed.end());
+        arguments.insert(arguments.end(), {"-jar", "marblewright.jar"});
+        EXPECT_EQ(arguments, start.arguments()) << c.options;
         if (c.expand) {
             EXPECT_EQ(workDir, start.currentFolder);
+        } else {
+            EXPECT_EQ("\"" + privateRuntime.javaw() + "\" " + c.options + " -jar marblewright.jar ", start.commandLine);
         }
     }
 }

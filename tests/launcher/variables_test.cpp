@@ -11,6 +11,7 @@ namespace {
 Text fakeEnvironment(const char* name) {
     if (lstrcmpiA(name, "HOME") == 0) return "C:\\Users\\me";
     if (lstrcmpiA(name, "PERCENT") == 0) return "%HOME%";
+    if (lstrcmpiA(name, "QUOTE") == 0) return "say \"hi\"";
     return Text();
 }
 
@@ -74,5 +75,45 @@ TEST(WorkingDirectory, AnAbsoluteExpandedSettingStandsAlone) {
     };
     for (const Case& c : cases) {
         EXPECT_STREQ(c.directory, workingDirectoryFor("C:\\App", c.setting, c.absoluteStandsAlone).c_str()) << c.setting;
+    }
+}
+
+// Names compare by ASCII case alone: a locale's rules would make
+// %launcher_dir% no name under Turkish, and take a soft hyphen for nothing.
+TEST(Variables, NamesCompareWithoutTheLocale) {
+    const Text dir("C:\\App");
+    const OwnVariables own = {&dir, nullptr, nullptr};
+    const LCID before = GetThreadLocale();
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_TURKISH_TURKEY), SORT_DEFAULT));
+    Text expanded, notAName;
+    expandVariables("%launcher_dir%", own, fakeEnvironment, expanded);
+    expandVariables("%LAUNCHER_DIR\xAD%", own, fakeEnvironment, notAName);
+    SetThreadLocale(before);
+    EXPECT_STREQ("C:\\App", expanded.c_str());
+    EXPECT_STREQ("%LAUNCHER_DIR\xAD%", notAName.c_str());
+}
+
+// Each option a value changed becomes one argument; the others stay byte
+// for byte, quotes and all.
+TEST(Variables, OptionsThatAValueChangedBecomeOneArgumentEach) {
+    const Text dir("C:\\Program Files\\My App"), file("C:\\App\\app.exe"), home("C:\\jre\\");
+    const OwnVariables own = {&dir, &file, &home};
+    struct Case {
+        const char* options;
+        const char* expanded;
+    };
+    const Case cases[] = {
+        {"-Dhome=%LAUNCHER_DIR% -Xmx64m", "\"-Dhome=C:\\Program Files\\My App\" -Xmx64m"},
+        {"\"-Dhome=%LAUNCHER_DIR%\"", "\"-Dhome=C:\\Program Files\\My App\""},
+        {"\"-Dj=%JAVA_HOME_FOUND%\"", "-Dj=C:\\jre\\"},
+        {"-Dj=\"%JAVA_HOME_FOUND% x\"", "\"-Dj=C:\\jre\\ x\""},
+        {"-Dq=%QUOTE%  \"-Dkept=a b\"\t-Dz", "\"-Dq=say \\\"hi\\\"\"  \"-Dkept=a b\"\t-Dz"},
+        {"-Df=100%% -Dp=\\\"x", "-Df=100% -Dp=\\\"x"},
+        {"-Dfile=%LAUNCHER_FILE% %NO_SUCH%", "-Dfile=C:\\App\\app.exe %NO_SUCH%"},
+    };
+    for (const Case& c : cases) {
+        Text expanded;
+        EXPECT_TRUE(expandOptions(c.options, own, fakeEnvironment, expanded)) << c.options;
+        EXPECT_STREQ(c.expanded, expanded.c_str()) << c.options;
     }
 }

@@ -1,6 +1,7 @@
 #include "java_home.h"
 
 #include <windows.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdint>
@@ -126,6 +127,23 @@ std::vector<StandinStart> JavaHome::starts() const {
         }
     }
     return starts;
+}
+
+std::vector<std::string> StandinStart::arguments() const {
+    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, commandLineUtf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(wideSize, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, commandLineUtf8.c_str(), -1, &wide[0], wideSize);
+    int count = 0;
+    LPWSTR* split = CommandLineToArgvW(wide.c_str(), &count);
+    std::vector<std::string> result;
+    for (int i = 0; split && i < count; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, split[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string argument(size > 0 ? size - 1 : 0, '\0');
+        if (size > 1) WideCharToMultiByte(CP_UTF8, 0, split[i], -1, &argument[0], size, nullptr, nullptr);
+        result.push_back(argument);
+    }
+    LocalFree(split);
+    return result;
 }
 
 std::vector<StandinStart> JavaHome::applicationStarts() const {

@@ -16,6 +16,10 @@ struct StandinStart {
     unsigned showCommand = 0;
     std::string stdinKind, stdoutKind, stderrKind;  // "pipe", "console", "file", "none"
     unsigned long processId = 0;
+
+    // The arguments, program name first, as CommandLineToArgvW splits the
+    // UTF-16 command line: what a Java runtime receives.
+    std::vector<std::string> arguments() const;
 };
 
 class JavaHome {
