@@ -112,6 +112,29 @@ Text versionInJavaOutput(const Text& output) {
     return Text();
 }
 
+size_t afterPickedUpLines(const Text& output) {
+    size_t start = 0;
+    while (startsWith(output, start, "Picked up ")) {
+        const size_t end = lineEnd(output, start);
+        if (end >= output.length()) break;
+        start = end + 1;
+    }
+    return start;
+}
+
+bool holdsVersionLine(const Text& output) {
+    for (size_t start = 0; start < output.length();) {
+        const size_t end = lineEnd(output, start);
+        if (end >= output.length()) return false;
+        if (!startsWith(output, start, "Picked up ")) {
+            const size_t marker = output.find(" version \"", start);
+            if (marker != Text::npos && marker < end) return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
 Text versionInReleaseFile(const Text& contents) {
     for (size_t start = 0; start < contents.length();) {
         size_t end = lineEnd(contents, start);

@@ -1,6 +1,6 @@
-// Java versions as numbers, for the modern runtime search: where a version
-// comes from (a home's release file, the output of "-version") and how two
-// versions compare. The classic search compares versions as text instead
+// Java versions: where a version comes from (a home's release file, the
+// output of "-version") and, for the modern runtime search, how two compare
+// as numbers. The classic search compares versions as text instead
 // (version_probe.h).
 #pragma once
 
@@ -38,6 +38,14 @@ bool isWithinMaximum(const JavaVersion& version, const JavaVersion& maximum);
 // holds ` version "`; a "Picked up ..." line, printed first when the user
 // set options in the environment, never counts. Empty when there is none.
 Text versionInJavaOutput(const Text& output);
+
+// Where the "Picked up ..." lines at the start of the output end (0 when
+// there are none); only whole lines count.
+size_t afterPickedUpLines(const Text& output);
+
+// Whether the output holds a whole line (ended by a line feed) with
+// ` version "` in it, "Picked up ..." lines aside: the runtime has answered.
+bool holdsVersionLine(const Text& output);
 
 // The value of the JAVA_VERSION line of a home's release file, without its
 // quotes; empty when there is none.

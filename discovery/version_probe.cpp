@@ -1,6 +1,7 @@
 #include "discovery/version_probe.h"
 
 #include "base/trace.h"
+#include "discovery/java_version.h"
 
 namespace {
 
@@ -12,6 +13,8 @@ const DWORD PROBE_WAIT_MS = 5000;
 // process it left behind holding the pipe delays the output's end.
 const DWORD AFTER_END_MS = 250;
 const size_t PROBE_PREFIX_LENGTH = 14;
+// What a probe the launcher ended exits with.
+const UINT PROBE_ENDED_EXIT_CODE = 1;
 
 // The version is in the first line; a runtime that keeps printing within
 // the wait must not make the launcher hold an unbounded text.
@@ -27,7 +30,7 @@ unsigned characterCode(const unsigned char*& s) {
 }  // namespace
 
 CapturingRunner::CapturingRunner()
-    : ChildProcessRunner(ModeKeepAfterEnd) {
+    : ChildProcessRunner(ModeKeepAfterEnd), answered_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     InitializeCriticalSection(&captureLock_);
 }
 
@@ -46,6 +49,7 @@ void CapturingRunner::onOutput(const char* chunk) {
         traceDirect(chunk);
         LockGuard guard(captureLock_);
         if (captured_.length() < CAPTURE_MAX) captured_.append(chunk);
+        if (holdsVersionLine(captured_)) SetEvent(answered_.get());
     }
     ChildProcessRunner::onOutput(chunk);
 }
@@ -53,19 +57,28 @@ void CapturingRunner::onOutput(const char* chunk) {
 Text versionProbeCommand(const Text& home) { return "\"" + home + "\\bin\\java.exe\" -version"; }
 
 Text versionFromProbeOutput(const Text& output) {
-    if (output.length() < PROBE_PREFIX_LENGTH) return Text();
-    return output.substr(PROBE_PREFIX_LENGTH);
+    const size_t start = afterPickedUpLines(output);
+    if (output.length() - start < PROBE_PREFIX_LENGTH) return Text();
+    return output.substr(start + PROBE_PREFIX_LENGTH);
 }
 
 CapturingRunner* startVersionProbe(const Text& home) {
     CapturingRunner* runner = new CapturingRunner();
+    // Whatever the probe starts goes with it when the job is closed.
+    JobHandle job = makeJob(JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE);
+    ChildSetup setup;
+    setup.job = job.get();
     StartedChild child;
-    if (runner->run(versionProbeCommand(home).c_str(), &child) != 0) return runner;
+    if (runner->run(versionProbeCommand(home).c_str(), &child, &setup) != 0) return runner;
     // The reader thread ends with the output.
-    HANDLE ends[2] = {child.readerThread.get(), child.process.get()};
-    if (WaitForMultipleObjects(2, ends, FALSE, PROBE_WAIT_MS) == WAIT_OBJECT_0 + 1) {
-        WaitForSingleObject(ends[0], AFTER_END_MS);
+    HANDLE ends[3] = {runner->answered(), child.readerThread.get(), child.process.get()};
+    if (WaitForMultipleObjects(3, ends, FALSE, PROBE_WAIT_MS) == WAIT_OBJECT_0 + 2) {
+        WaitForMultipleObjects(2, ends, FALSE, AFTER_END_MS);
     }
+    TerminateProcess(child.process.get(), PROBE_ENDED_EXIT_CODE);
+    job.reset();
+    // What the pipe still holds is traced before the probe's own lines.
+    WaitForSingleObject(child.readerThread.get(), AFTER_END_MS);
     return runner;
 }
 
@@ -74,8 +87,8 @@ Text probeJavaVersion(const Text& home) {
     traceDirect("Info = ");
     traceDirect(runner->capturedOutput());
     Text version = versionFromProbeOutput(runner->capturedOutput());
-    // The child may print on after the wait; the runner then lives until
-    // its output ends.
+    // A program the probe started outside its job may still hold the
+    // output; the runner then lives until it ends.
     runner->abandon();
     return version;
 }

@@ -16,6 +16,8 @@ public:
     ~CapturingRunner() override;
 
     Text capturedOutput();
+    // Signalled once the output holds a whole version line.
+    HANDLE answered() const { return answered_.get(); }
 
 protected:
     void onOutput(const char* chunk) override;
@@ -23,19 +25,24 @@ protected:
 private:
     CRITICAL_SECTION captureLock_;
     Text captured_;
+    EventHandle answered_;
 };
 
 // The command line of the probe: the home's "java.exe", quoted, and
 // "-version".
 Text versionProbeCommand(const Text& home);
 
-// The probe's result from the captured output: the first 14 bytes, which in
-// the usual output are the words java version, a blank and a quote, dropped
-// unexamined; empty when there are fewer.
+// The probe's result from the captured output: after the "Picked up ..."
+// lines a runtime prints first when options are set in the environment,
+// the first 14 bytes, which in the usual output are the words java version,
+// a blank and a quote, dropped unexamined; empty when there are fewer.
 Text versionFromProbeOutput(const Text& output);
 
-// Starts the home's "java.exe -version" and waits for its answer. The
-// caller copies what it wants and abandons the runner.
+// Starts the home's "java.exe -version", waits for its answer (a whole
+// version line, or the end of its output) within the probe's bound, and
+// ends the probe and whatever it started: a runtime that stays (waiting
+// for a debugger, holding its port) would hold the launcher and the port.
+// The caller copies what it wants and abandons the runner.
 CapturingRunner* startVersionProbe(const Text& home);
 
 // Runs the home's "java.exe -version" and returns the version text, read

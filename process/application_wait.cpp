@@ -21,19 +21,6 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return TRUE;
 }
 
-bool limitJob(HANDLE job, DWORD limits) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION information;
-    ZeroMemory(&information, sizeof information);
-    information.BasicLimitInformation.LimitFlags = limits;
-    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &information, sizeof information) != 0;
-}
-
-JobHandle makeJob() {
-    JobHandle job(CreateJobObjectA(nullptr, nullptr));
-    if (job && !limitJob(job.get(), JOB_LIMITS_WHILE_WAITING)) job.reset();
-    return job;
-}
-
 }  // namespace
 
 bool processEndedDispatching(HANDLE process, DWORD ms) {
@@ -63,7 +50,7 @@ void ApplicationWait::prepare() {
     gatherPassThroughHandles(passThrough_);
     setup_.passThrough = passThrough_.plan.active;
     for (int i = 0; i < STREAM_COUNT; ++i) setup_.standardHandles[i] = passThrough_.handles[i];
-    job_ = makeJob();
+    job_ = makeJob(JOB_LIMITS_WHILE_WAITING);
     if (!job_) traceDirect("CreateJobObject failed: the application runs without a job.");
     setup_.job = job_.get();
 }

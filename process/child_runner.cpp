@@ -29,6 +29,19 @@ DWORD bytesWaiting(HANDLE pipe) {
 
 }  // namespace
 
+bool limitJob(HANDLE job, DWORD limits) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION information;
+    ZeroMemory(&information, sizeof information);
+    information.BasicLimitInformation.LimitFlags = limits;
+    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &information, sizeof information) != 0;
+}
+
+JobHandle makeJob(DWORD limits) {
+    JobHandle job(CreateJobObjectA(nullptr, nullptr));
+    if (job && !limitJob(job.get(), limits)) job.reset();
+    return job;
+}
+
 ChildProcessRunner::ChildProcessRunner(unsigned mode) : mode_(mode) {
     ZeroMemory(&processInfo_, sizeof processInfo_);
     InitializeCriticalSection(&lock_);

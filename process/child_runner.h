@@ -44,6 +44,11 @@ struct StartedChild {
     bool inJob = false;
 };
 
+// A job with these limits (JOB_OBJECT_LIMIT_...); empty when the system
+// gives none, and a child then runs without one.
+JobHandle makeJob(DWORD limits);
+bool limitJob(HANDLE job, DWORD limits);
+
 class ChildProcessRunner {
 public:
     explicit ChildProcessRunner(unsigned mode);

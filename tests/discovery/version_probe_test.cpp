@@ -56,6 +56,10 @@ TEST(VersionProbe, DropsTheFirst14BytesOfWhatItRead) {
     EXPECT_STREQ("1", versionFromProbeOutput("java version \"1").c_str());  // 15
     EXPECT_STREQ("", versionFromProbeOutput("short").c_str());
     EXPECT_STREQ("1.6.0_45\"\r\nnext", versionFromProbeOutput("java version \"1.6.0_45\"\r\nnext").c_str());
+    // Options set in the environment make the runtime say so first.
+    EXPECT_STREQ("1.4.2\"\n", versionFromProbeOutput("Picked up _JAVA_OPTIONS: -Xmx1g\r\n"
+                                                      "Picked up JAVA_TOOL_OPTIONS: -Xss4m\njava version \"1.4.2\"\n")
+                                   .c_str());
 }
 
 TEST(VersionProbe, QuotesTheExecutableAndNothingElse) {

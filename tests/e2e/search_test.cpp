@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handle.h"
 #include "java_home.h"
 #include "java_registry.h"
 #include "scenario.h"
@@ -183,6 +184,23 @@ TEST(RuntimeSearch, SlowJavaHomeIsUsedWhenTheRegistryHasNothing) {
                   lines({"JAVA_HOME found", "Jre path: " + home.javaw()}),
               between(run, "Bundled Jre not found", "Jre path: "));
     EXPECT_EQ(0u, run.exitCode);
+}
+
+// It answers at once and stays, as every runtime does when the user's
+// JAVA_TOOL_OPTIONS make it wait for a debugger: the launcher goes on
+// before the probe's bound, and the probe does not outlive the launcher.
+TEST(RuntimeSearch, RuntimeThatAnswersAndStaysIsEndedAtItsAnswer) {
+    const DWORD PROBE_BOUND_MS = 5000;
+    SearchScenario s;
+    JavaHome home(s.home("java home"));
+    home.configure("version_late_ms=30000");
+    TracedRun run = s.run("", withJavaHome(home.home()));
+    EXPECT_EQ(0u, run.exitCode);
+    ASSERT_TRUE(waitForStarts(home, 2));
+    const std::vector<StandinStart> starts = home.starts();
+    EXPECT_LT(starts.at(1).tick - starts.at(0).tick, PROBE_BOUND_MS);
+    ProcessHandle probe(OpenProcess(SYNCHRONIZE, FALSE, starts.at(0).processId));
+    EXPECT_TRUE(!probe || WaitForSingleObject(probe.get(), 0) == WAIT_OBJECT_0) << "the probe still runs";
 }
 
 TEST(RuntimeSearch, JavaHomeBelowTheMinimumIsRejectedWithoutTryingTheCurrentDirectory) {

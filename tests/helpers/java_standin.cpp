@@ -146,10 +146,11 @@ void record(const std::string& folder) {
     entry += "commandline_utf8=" + utf8(GetCommandLineW()) + "\r\n";
     entry += "cwd_utf8=" + utf8(wideCwd) + "\r\n";
     char info[256];
-    snprintf(info, sizeof info, "flags=0x%lX\r\nshow=%u\r\nstdin=%s\r\nstdout=%s\r\nstderr=%s\r\npid=%lu\r\nend\r\n",
+    snprintf(info, sizeof info,
+             "flags=0x%lX\r\nshow=%u\r\nstdin=%s\r\nstdout=%s\r\nstderr=%s\r\npid=%lu\r\ntick=%lu\r\nend\r\n",
              startup.dwFlags, startup.wShowWindow, handleKind(GetStdHandle(STD_INPUT_HANDLE)),
              handleKind(GetStdHandle(STD_OUTPUT_HANDLE)), handleKind(GetStdHandle(STD_ERROR_HANDLE)),
-             GetCurrentProcessId());
+             GetCurrentProcessId(), GetTickCount());
     entry += info;
     // Appends from several processes at once must not interleave.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "standin-record-lock");

@@ -121,6 +121,7 @@ std::vector<StandinStart> JavaHome::starts() const {
         else if (key == "stdout") current.stdoutKind = value;
         else if (key == "stderr") current.stderrKind = value;
         else if (key == "pid") current.processId = strtoul(value.c_str(), nullptr, 10);
+        else if (key == "tick") current.tick = strtoul(value.c_str(), nullptr, 10);
         else if (key == "end") {
             starts.push_back(current);
             current = StandinStart();

@@ -16,6 +16,7 @@ struct StandinStart {
     unsigned showCommand = 0;
     std::string stdinKind, stdoutKind, stderrKind;  // "pipe", "console", "file", "none"
     unsigned long processId = 0;
+    unsigned long tick = 0;  // GetTickCount at the start
 
     // The arguments, program name first, as CommandLineToArgvW splits the
     // UTF-16 command line: what a Java runtime receives.
