@@ -13,29 +13,54 @@ struct InstanceRecord {
 
 // The mutex guards the record only while it is read or written.
 const DWORD RECORD_LOCK_WAIT_MS = 5000;
+// An application that restarts itself (after an update, a language
+// change) starts the launcher again and then ends; a first launcher still
+// hands the record on to its application. So a running instance without a
+// window is given this long to show one or to end.
+const DWORD NO_WINDOW_WAIT_MS = 10000;
+const DWORD WINDOW_TEST_MS = 100;
 
 bool creationTime(HANDLE process, FILETIME* created) {
     FILETIME unused[3];
     return GetProcessTimes(process, created, &unused[0], &unused[1], &unused[2]) != 0;
 }
 
-// The recorded process still runs, and it is that very process, not a later
-// one that got the same id.
-bool recordedProcessRuns(const InstanceRecord& record) {
+// The recorded process when it still runs and is that very process, not a
+// later one that got the same id; empty otherwise. While the handle is
+// held, the id cannot go to another process.
+ProcessHandle openRecordedProcess(const InstanceRecord& record) {
     ProcessHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, record.processId));
     FILETIME created;
-    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && creationTime(process.get(), &created) &&
-           CompareFileTime(&created, &record.created) == 0;
+    if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && creationTime(process.get(), &created) &&
+        CompareFileTime(&created, &record.created) == 0) {
+        return process;
+    }
+    return ProcessHandle();
 }
 
-bool bringToFront(DWORD processId) {
-    HWND window = firstVisibleWindowOf(processId);
-    if (!window) return false;
+// Its first visible window, waited for until NO_WINDOW_WAIT_MS after
+// `startTick`; null when the time is up or the process has ended first.
+HWND windowBeforeTheEnd(HANDLE process, DWORD processId, DWORD startTick) {
+    for (;;) {
+        if (HWND window = firstVisibleWindowOf(processId)) return window;
+        const DWORD elapsed = GetTickCount() - startTick;
+        if (elapsed >= NO_WINDOW_WAIT_MS) return nullptr;
+        const DWORD left = NO_WINDOW_WAIT_MS - elapsed;
+        if (WaitForSingleObject(process, left < WINDOW_TEST_MS ? left : WINDOW_TEST_MS) != WAIT_TIMEOUT) return nullptr;
+    }
+}
+
+void bringToFront(HWND window) {
     // Asynchronous: an application that does not answer cannot hold the
     // launcher up.
     if (IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);
     SetForegroundWindow(window);
-    return true;
+}
+
+void traceOutcome(const char* outcome, DWORD processId) {
+    char line[96];
+    wsprintfA(line, outcome, processId);
+    traceDirect(line);
 }
 
 }  // namespace
@@ -59,29 +84,46 @@ bool SingleInstance::claim(const char* name) {
     lstrcpyA(object + length, ".process");
     section_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(InstanceRecord), object));
     if (section_) view_.reset(MapViewOfFile(section_.get(), FILE_MAP_WRITE, 0, 0, sizeof(InstanceRecord)));
-    if (!mutex_ || !view_) {
-        traceDirect("Single instance: no instance objects, no check");
-        mutex_.reset();
-        section_.reset();
-        return true;
-    }
-    WaitForSingleObject(mutex_.get(), RECORD_LOCK_WAIT_MS);
-    const InstanceRecord found = *static_cast<InstanceRecord*>(view_.get());
-    const bool runs = recordedProcessRuns(found);
-    // Until the application has started, a second start finds the launcher.
-    if (!runs) recordApplication(GetCurrentProcess(), GetCurrentProcessId());
-    ReleaseMutex(mutex_.get());
+    if (!mutex_ || !view_) return withoutCheck("Single instance: no instance objects, no check");
 
-    const char* outcome = "Single instance: first start";
-    if (found.processId) outcome = "Single instance: process %lu has ended, first start";
-    if (runs) {
-        outcome = bringToFront(found.processId) ? "Single instance: process %lu runs, its window brought to the front"
-                                                : "Single instance: process %lu runs, no window to bring to the front";
+    const DWORD startTick = GetTickCount();
+    for (;;) {
+        InstanceRecord found;
+        ProcessHandle running;
+        {
+            MutexLock lock(mutex_.get(), RECORD_LOCK_WAIT_MS);
+            if (!lock.acquired()) return withoutCheck("Single instance: the record's lock was not free, no check");
+            found = *static_cast<InstanceRecord*>(view_.get());
+            running = openRecordedProcess(found);
+            // Until the application has started, a second start finds the
+            // launcher.
+            if (!running) writeRecord(GetCurrentProcess(), GetCurrentProcessId());
+        }
+        if (!running) {
+            traceOutcome(found.processId ? "Single instance: process %lu has ended, first start"
+                                         : "Single instance: first start",
+                         found.processId);
+            return true;
+        }
+        if (HWND window = windowBeforeTheEnd(running.get(), found.processId, startTick)) {
+            bringToFront(window);
+            traceOutcome("Single instance: process %lu runs, its window brought to the front", found.processId);
+            return false;
+        }
+        if (WaitForSingleObject(running.get(), 0) == WAIT_TIMEOUT) {
+            traceOutcome("Single instance: process %lu runs, no window to bring to the front", found.processId);
+            return false;
+        }
+        // It ended: the record now names its successor, or one that ended.
     }
-    char line[96];
-    wsprintfA(line, outcome, found.processId);
-    traceDirect(line);
-    return !runs;
+}
+
+bool SingleInstance::withoutCheck(const char* reason) {
+    traceDirect(reason);
+    view_.reset();
+    section_.reset();
+    mutex_.reset();
+    return true;
 }
 
 void SingleInstance::passTo(ChildSetup& setup) const {
@@ -91,10 +133,16 @@ void SingleInstance::passTo(ChildSetup& setup) const {
 
 void SingleInstance::recordApplication(HANDLE process, DWORD processId) {
     if (!view_) return;
-    // The mutex is the record's lock; it may be held already (claim).
-    WaitForSingleObject(mutex_.get(), RECORD_LOCK_WAIT_MS);
+    MutexLock lock(mutex_.get(), RECORD_LOCK_WAIT_MS);
+    if (!lock.acquired()) {
+        traceDirect("Single instance: the record's lock was not free, the application is not recorded");
+        return;
+    }
+    writeRecord(process, processId);
+}
+
+void SingleInstance::writeRecord(HANDLE process, DWORD processId) {
     InstanceRecord* record = static_cast<InstanceRecord*>(view_.get());
     record->processId = processId;
     creationTime(process, &record->created);
-    ReleaseMutex(mutex_.get());
 }

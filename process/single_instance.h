@@ -23,8 +23,10 @@ public:
     // With an empty name there is nothing to check. Otherwise true when
     // this start goes on: no running instance (the launcher then records
     // itself until the application has started), or the objects could not
-    // be made. False when the instance runs: its first visible top-level
-    // window, if it has one, has been brought to the front.
+    // be made or locked. False when the instance runs: its first visible
+    // top-level window, if it shows one within seconds, has been brought
+    // to the front. An instance that ends within those seconds (an
+    // application restarting itself) makes this a first start.
     bool claim(const char* name);
 
     // Lets the application inherit the objects, and records it once started.
@@ -32,6 +34,11 @@ public:
     void recordApplication(HANDLE process, DWORD processId);
 
 private:
+    // Traces why, drops the objects and lets the start go on unchecked.
+    bool withoutCheck(const char* reason);
+    // With the record's lock held.
+    void writeRecord(HANDLE process, DWORD processId);
+
     KernelObject mutex_;
     KernelObject section_;
     MappedView view_;

@@ -139,6 +139,28 @@ TEST(SingleInstance, SecondStartBeforeTheFirstWindowEndsWithZero) {
     EXPECT_FALSE(again.has("Search for Jre..."));
 }
 
+// An application that restarts itself starts the launcher again and ends a
+// second later: the new launcher waits for that end and starts it again.
+TEST(SingleInstance, ApplicationThatRestartsItselfStartsAgain) {
+    InstanceScenario s(uniqueName("restart"));
+    std::string restart = s.commandLine("restarted");
+    for (size_t at = 0; (at = restart.find('\\', at)) != std::string::npos; at += 2) restart.insert(at, "\\");
+    s.app.configure("run_ms=1000").configure("spawn=" + restart).configure("spawn_unless=restarted");
+    s.run();
+    ASSERT_NE(0u, s.application(1)) << "no second JVM";
+    EXPECT_NE(std::string::npos, s.app.applicationStarts().at(1).commandLine.find(" restarted"));
+}
+
+// A lock that stays taken is no licence to read the record without it.
+TEST(SingleInstance, LockThatIsNotFreedMeansNoCheck) {
+    const std::string name = uniqueName("locked");
+    KernelObject lock(CreateMutexA(nullptr, TRUE, ("Local\\" + name + ".lock").c_str()));
+    InstanceScenario s(name);
+    TracedRun run = s.run();
+    EXPECT_EQ("Single instance: the record's lock was not free, no check", run.from("PROP_SINGLE_INSTANCE: ").at(1));
+    EXPECT_NE(0u, s.application(0));
+}
+
 // Once the application has ended, the next start is a first start: its
 // objects are gone with it, or a program it left running holds them, and
 // the record names a process that no longer runs.

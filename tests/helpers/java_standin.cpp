@@ -22,6 +22,9 @@
 //                     version text)
 //   echo_input        1: read one line from standard input and print
 //                     "input: " and that line
+//   spawn             a command line (UTF-8) started at the start, unless
+//   spawn_unless      this text is in the stand-in's own command line
+//                     (an application that restarts itself)
 //
 // For console programs and launchers that wait for them (exit_code may be
 // any 32-bit value, in decimal or as 0x...):
@@ -171,6 +174,20 @@ void writeTo(DWORD stream, const std::string& bytes) {
     if (!bytes.empty()) WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+void spawn(const std::map<std::string, std::string>& config) {
+    const std::string command = text(config, "spawn", "");
+    const std::string unless = text(config, "spawn_unless", "");
+    if (command.empty() || (!unless.empty() && utf8(GetCommandLineW()).find(unless) != std::string::npos)) return;
+    std::wstring line = fromUtf8(command);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
+}
+
 bool hasArgument(const char* name) {
     std::string line = GetCommandLineA();
     size_t at = line.find(name);
@@ -289,6 +306,7 @@ int main(int argc, char** argv) {
     setUpCtrlExit(config);
     record(folder);
     const int exitCode = static_cast<int>(exitCodeFrom(config));
+    spawn(config);
 
     const long grandchild = number(config, "grandchild_ms", -1);
     if (hasArgument("-version")) {
