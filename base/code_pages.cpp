@@ -31,6 +31,18 @@ Text convertCodePage(const char* bytes, size_t length, UINT from, UINT to) {
     return fromUtf16(static_cast<WCHAR*>(wide.get()), units, to);
 }
 
+size_t characterStartFrom(const char* text, size_t length, size_t at, UINT codePage) {
+    if (codePage == CP_ACP) codePage = GetACP();
+    if (at >= length) return length;
+    if (codePage == CP_UTF8) {
+        while (at < length && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+        return at;
+    }
+    size_t start = 0;
+    while (start < at) start += IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[start])) ? 2 : 1;
+    return start < length ? start : length;
+}
+
 Text environmentVariableThroughUtf16(const char* name) {
     WCHAR wideName[VARIABLE_NAME_MAX];
     if (!MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, VARIABLE_NAME_MAX)) return Text();

@@ -12,6 +12,12 @@
 // Whether this process runs in Unicode mode: its ANSI code page is UTF-8.
 bool isUnicodeMode();
 
+// The first position at or after `at` where a character of the code page
+// (CP_ACP: the process's) begins, so that a cut there halves none: past
+// UTF-8's continuation bytes, or past a double-byte character's trail
+// byte, for which the text is read from its start, itself a character's.
+size_t characterStartFrom(const char* text, size_t length, size_t at, UINT codePage = CP_ACP);
+
 // The text converted through UTF-16; a character that `to` lacks becomes
 // its default character ("?"). Empty when the input is empty or longer
 // than MAX_CONVERTED_INPUT.

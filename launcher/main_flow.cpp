@@ -191,7 +191,8 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         exitCode = endedWith;
         if (exitCode != 0) {
             if (splashWindow) ShowWindow(splashWindow, SW_HIDE);
-            showErrorMessage(startFailureMessage(exitCode, startTail->textOnceEnded(application.reader.get())).c_str());
+            showErrorMessageInFront(
+                startFailureMessage(exitCode, startTail->textOnceEnded(application.reader.get())).c_str());
         }
     }
     if (waitForExit) return static_cast<int>(wait.untilApplicationEnds(application));

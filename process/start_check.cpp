@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/code_pages.h"
 #include "base/trace.h"
 #include "process/application_wait.h"
 #include "process/application_window.h"
@@ -12,6 +13,8 @@ namespace {
 // Beyond this, the end of the output is what it is; a reader thread that
 // a program the application started keeps reading is not waited for.
 const DWORD OUTPUT_END_WAIT_MS = 2000;
+// Exit codes of this and above are the system's error statuses.
+const DWORD CRASH_CODES = 0xC0000000;
 // Seconds that still fit a wait in milliseconds.
 const int SECONDS_MAX = 2000000;
 // Wine reports no shown window to the hook below: there, and wherever a
@@ -28,9 +31,12 @@ void StartOutputTail::take(const char* chunk) {
     kept_.append(chunk);
     const size_t length = kept_.length();
     if (length > OUTPUT_KEPT) {
-        size_t drop = length - OUTPUT_KEPT;
-        while (drop < length && kept_[drop - 1] != '\n') ++drop;
-        kept_.erase(0, drop);
+        const size_t drop = length - OUTPUT_KEPT;
+        size_t lineStart = drop;
+        while (lineStart < length && kept_[lineStart - 1] != '\n') ++lineStart;
+        // A line longer than what is kept keeps its end.
+        if (lineStart == length) lineStart = characterStartFrom(kept_.c_str(), length, drop);
+        kept_.erase(0, lineStart);
     }
     ReleaseSRWLockExclusive(&lock_);
 }
@@ -77,7 +83,10 @@ bool applicationEndedAtStart(const StartedApplication& application, DWORD startT
 
 Text startFailureMessage(DWORD exitCode, const Text& output) {
     char head[64];
-    wsprintfA(head, "The application ended at start with exit code %lu.", exitCode);
+    // A crash's code reads as Windows users know it: 0xC0000005.
+    wsprintfA(head, exitCode >= CRASH_CODES ? "The application ended at start with exit code 0x%08lX."
+                                            : "The application ended at start with exit code %lu.",
+              exitCode);
     Text message(head);
     // Filled from its end, one whole line at a time, while both bounds hold.
     char tail[TAIL_CHARACTERS_MAX + 1];
@@ -95,8 +104,9 @@ Text startFailureMessage(DWORD exitCode, const Text& output) {
         if (needed > at) {
             if (lines > 0) break;
             // A last line longer than the bound shows its end.
-            start += length - at;
-            length = at;
+            const size_t cut = characterStartFrom(output.c_str() + start, length, length - at);
+            start += cut;
+            length -= cut;
         }
         if (lines++ > 0) tail[--at] = '\n';
         at -= length;

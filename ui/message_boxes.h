@@ -3,4 +3,7 @@
 #pragma once
 
 void showErrorMessage(const char* text);
+// The error box brought to the foreground: it may come after seconds behind
+// a splash, when the user has turned to other windows.
+void showErrorMessageInFront(const char* text);
 void showInfoMessage(const char* text);

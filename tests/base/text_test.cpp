@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/code_pages.h"
 #include "base/text.h"
 
 TEST(Text, GrowsAcrossManyAppendsAndStaysTerminated) {
@@ -51,4 +52,23 @@ TEST(Text, ComparesByLengthNotOnlyByPrefix) {
     EXPECT_FALSE(Text("ab") == "abc");
     EXPECT_TRUE(Text() == "");
     EXPECT_TRUE(Text("x") + "y" == Text("xy"));
+}
+
+// A cut at the returned position halves no character of the code page.
+TEST(CodePages, CharacterStartSkipsTrailAndContinuationBytes) {
+    const std::string shiftJis = "a\x82\xA0\x82\xA2z";  // a, two double-byte characters, z
+    const std::string utf8 = "a\xD0\x96\xE2\x82\xACz";   // a, a two-byte and a three-byte character, z
+    struct Case {
+        const std::string* text;
+        UINT codePage;
+        size_t at, start;
+    };
+    const Case cases[] = {
+        {&shiftJis, 932, 1, 1}, {&shiftJis, 932, 2, 3}, {&shiftJis, 932, 4, 5}, {&shiftJis, 932, 9, 6},
+        {&shiftJis, 1252, 2, 2}, {&utf8, CP_UTF8, 2, 3}, {&utf8, CP_UTF8, 4, 6}, {&utf8, CP_UTF8, 6, 6},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.start, characterStartFrom(c.text->c_str(), c.text->size(), c.at, c.codePage))
+            << c.codePage << " at " << c.at;
+    }
 }

@@ -35,8 +35,8 @@ TEST(StartCheckText, BoxShowsTheExitCodeAndTheLastLinesThatFit) {
          "Picked up _JAVA_OPTIONS: -Xmx1024m\r\nError occurred during initialization of VM\r\n\r\n"
          "Could not reserve enough space for object heap\r\n",
          HEAD + "1.\n\nError occurred during initialization of VM\nCould not reserve enough space for object heap"},
-        {"no line end at the end", 3221225477ul, "Exception in thread \"main\"",
-         HEAD + "3221225477.\n\nException in thread \"main\""},
+        {"a crash, no line end at the end", 0xC0000005ul, "Exception in thread \"main\"",
+         HEAD + "0xC0000005.\n\nException in thread \"main\""},
         {"twenty lines of thirty", 1, numberedLines(1, 30, "\r\n"), HEAD + "1.\n\n" + numberedLines(11, 29) + "line 30"},
         // Thirteen lines of 150 and their breaks take 1,962 characters; a
         // fourteenth would pass 2,000.
@@ -49,14 +49,15 @@ TEST(StartCheckText, BoxShowsTheExitCodeAndTheLastLinesThatFit) {
 }
 
 // The reader thread hands over chunks cut anywhere; the kept end starts
-// with a whole line.
+// with a whole line, or is the end of one line longer than what is kept.
 TEST(StartCheckText, KeepsTheEndOfTheOutputFromALineStart) {
-    const std::string output = numberedLines(1000, 1999);  // 10,000 bytes
-    StartOutputTail tail;
-    for (size_t at = 0; at < output.size(); at += 255) tail.take(output.substr(at, 255).c_str());
-    const std::string kept = tail.textOnceEnded(nullptr).c_str();
-    EXPECT_LE(kept.size(), OUTPUT_KEPT);
-    EXPECT_GT(kept.size(), OUTPUT_KEPT - 10);
-    EXPECT_EQ(0u, kept.find("line "));
-    EXPECT_EQ(output.substr(output.size() - kept.size()), kept);
+    for (const std::string& output : {numberedLines(1000, 1999), "x\n" + std::string(10000, 'y') + "z"}) {
+        StartOutputTail tail;
+        for (size_t at = 0; at < output.size(); at += 255) tail.take(output.substr(at, 255).c_str());
+        const std::string kept = tail.textOnceEnded(nullptr).c_str();
+        EXPECT_LE(kept.size(), OUTPUT_KEPT);
+        EXPECT_GT(kept.size(), OUTPUT_KEPT - 10);
+        EXPECT_EQ(0u, kept.find_first_of("ly"));
+        EXPECT_EQ(output.substr(output.size() - kept.size()), kept);
+    }
 }
