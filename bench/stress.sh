@@ -16,6 +16,11 @@
 # counted apart; Wine's own messages of every abnormal run are kept in
 # build*/stress/.
 #
+# Unlike the tests, which start Wine without address space randomisation
+# (tools/wine-arch.sh), this run keeps it on, as a user's machine has it,
+# so that a fault that depends on where things lie can still show:
+# STRESS_RANDOMISE=no runs it the tests' way.
+#
 # STRESS_APP adds lines to the stand-in's configuration (see
 # tests/helpers/java_standin.cpp), separated by "|", e.g. "output=x\n|output_repeat=500"
 # for an application that prints while the launcher ends.
@@ -33,6 +38,17 @@ cp "$run_build/bin/launcher.exe" "$run_build/bin/bench_floor.exe" "$work/app/"
 cp "$run_build/bin/java_standin.exe" "$work/app/jre/bin/javaw.exe"
 printf '%s\n' "${STRESS_APP:-}" | tr '|' '\n' >"$work/app/jre/bin/standin.cfg"
 javaw=$(winepath -w "$work/app/jre/bin/javaw.exe" 2>/dev/null)
+if [ "${STRESS_RANDOMISE:-yes}" = yes ]; then
+  if [ "$WINEARCH" = win64 ]; then
+    wine_start="env WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64"
+  else
+    wine_start=/usr/bin/wine
+  fi
+  randomisation=on
+else
+  wine_start=wine
+  randomisation=off
+fi
 
 # one NAME RUN COMMAND...: runs it once; notes an abnormal ending.
 one() {
@@ -41,7 +57,8 @@ one() {
   set +e
   # Wine's own error messages stay, for the runs that end abnormally.
   # shellcheck disable=SC2086 # STRESS_ARGS holds words
-  (cd "$work/app" && WINEDEBUG=err+all timeout -s KILL "$limit" wine "$@" </dev/null >"$work/wine.txt" 2>&1)
+  # shellcheck disable=SC2086 # wine_start holds words
+  (cd "$work/app" && WINEDEBUG=err+all timeout -s KILL "$limit" $wine_start "$@" </dev/null >"$work/wine.txt" 2>&1)
   status=$?
   set -e
   [ "$status" -eq 0 ] && return 0
@@ -62,7 +79,7 @@ while [ $i -le "$runs" ]; do
   one floor $i bench_floor.exe "$javaw"
   i=$((i + 1))
 done
-echo "Launcher stress under Wine ($WINEARCH): $runs starts of each in $(( $(date +%s) - start )) s"
+echo "Launcher stress under Wine ($WINEARCH, address space randomisation $randomisation): $runs starts of each in $(( $(date +%s) - start )) s"
 failed=0
 for name in launcher floor; do
   count=$(wc -l <"$work/$name.endings")

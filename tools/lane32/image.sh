@@ -14,13 +14,24 @@
 # own apt sources name. The Wine prefixes (win32 and win64) are made inside
 # the guest at the end of the build, because only the guest can run 32-bit
 # Wine; the test runs then use the disk read-only (QEMU's snapshot mode).
+#
+# The cache's lock file is held exclusively while a build makes its image
+# and removes earlier ones, and shared by every run.sh job (run.sh): two
+# builds never remove each other's images, nor one that a job is using.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${LANE32_CACHE:-/var/cache/java-launcher-lane32}
 key=$(cat "$here/recipe.sh" "$here/guest-init.sh" | sha256sum | cut -c1-16)
 image="$cache/$key"
-if [ -f "$image/ready" ]; then echo "$image"; exit 0; fi
+if [ -f "$image/ready" ] && [ -f "$cache/lock" ]; then echo "$image"; exit 0; fi
 if [ "$(id -u)" != 0 ]; then exec sudo "$0" "$@"; fi
+mkdir -p "$cache"
+touch "$cache/lock"
+chmod 644 "$cache/lock"
+exec 9<"$cache/lock"
+flock 9
+# Another build may have made it while this one waited.
+if [ -f "$image/ready" ]; then echo "$image"; exit 0; fi
 
 log() { echo "lane32 image: $*" >&2; }
 
@@ -34,9 +45,8 @@ debian_mirror() {
 mirror=$(debian_mirror)
 [ -n "$mirror" ] || { log "no Debian mirror in this machine's apt sources"; exit 1; }
 started=$(date +%s)
-mkdir -p "$cache"
 # Earlier recipes' machines are of no further use.
-find "$cache" -mindepth 1 -maxdepth 1 ! -name "$key" -exec rm -rf {} +
+find "$cache" -mindepth 1 -maxdepth 1 ! -name "$key" ! -name lock -exec rm -rf {} +
 work="$image.building"
 rm -rf "$work" "$image"
 mkdir -p "$work"
