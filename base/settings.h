@@ -28,6 +28,7 @@ enum LaunchSetting {
     PROP_USER_OPTIONS = 111,    // text: a folder under %APPDATA% with the user's own VM options file
     PROP_EXPAND_VARIABLES = 112, // flag: %NAME% in the VM options and PROP_WORK_DIR
     PROP_START_CHECK = 113,     // integer, seconds: report an application that ends at start
+    PROP_JAR_IN_IMAGE = 114,    // flag: the application's jar is the launcher's own file
 };
 
 // The setting as text; empty when the string is absent or empty.

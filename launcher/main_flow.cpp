@@ -9,6 +9,7 @@
 #include "discovery/jdk_class_path.h"
 #include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
+#include "launcher/jar_in_image.h"
 #include "launcher/switches.h"
 #include "launcher/variables.h"
 #include "launcher/vm_options.h"
@@ -24,6 +25,10 @@
 namespace {
 
 const size_t ERROR_TEXT_MAX = 1023;  // the message buffer holds 1024 with its terminator
+
+const char JAR_UNREADABLE_MESSAGE[] =
+    "The application cannot start: Java cannot read the jar inside this program.\n"
+    "It was probably signed without \"launcher-config sign\".";
 
 // The launcher's own full path; empty when the system gives none.
 Text ownPath() {
@@ -148,6 +153,19 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     OwnVariables own = {&launcherFolder, &launcherFile, nullptr};
     enterWorkingDirectory(launcherFolder, expand ? &own : nullptr);
 
+    // Checked before the search: a broken file is not worth a runtime.
+    Text jar = startJar;
+    if (isSettingPresent(PROP_JAR_IN_IMAGE)) {
+        const Text ownJar = ownPathForJava();
+        traceLine << "Jar in image: " << ownJar << traceEnd;
+        if (!jarEndIsReadable(ownJar)) {
+            traceDirect("Jar in image: no zip end record reaches the end of the file");
+            showErrorMessage(JAR_UNREADABLE_MESSAGE);
+            return 1;
+        }
+        jar = "\"" + ownJar + "\"";
+    }
+
     Text javaExecutable = findJavaExecutable(launcherFolder);
     traceLine << "Jre path: " << javaExecutable << traceEnd;
     if (!pathExists(javaExecutable)) {
@@ -163,7 +181,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     if ((splashActive || stayAlive) && !setUpSplashAndWatchdog(instance, showCommand)) return 1;
 
     Text jdkLibraries = jdkOnly ? bootClassPathLibraries() : Text();
-    Text argumentLine = buildArgumentLine(vmOptions, jdkLibraries, startJar, switches.remainingArguments);
+    Text argumentLine = buildArgumentLine(vmOptions, jdkLibraries, jar, switches.remainingArguments);
     ApplicationRunner* runner = new ApplicationRunner(startTail);
     traceLine << "Full argument line: " << argumentLine << traceEnd;
     ApplicationWait wait;

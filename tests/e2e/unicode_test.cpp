@@ -167,3 +167,37 @@ TEST(UnicodeMode, LauncherPathLongerInBytesThanCharacters) {
     ASSERT_TRUE(waitForStarts(privateRuntime, 1));
     EXPECT_EQ(folder, privateRuntime.starts().at(0).currentFolderUtf8);
 }
+
+// With the jar inside the launcher, Java gets the launcher's own path as
+// the jar, quoted: from a folder with a blank, and from one the ANSI code
+// page cannot write, where only its short form reaches Java whole.
+TEST(JarInImage, JavaGetsTheLaunchersOwnPath) {
+    const int PROP_JAR_IN_IMAGE = 114;
+    const std::string EMPTY_ZIP("PK\x05\x06" + std::string(18, '\0'));
+    struct Case {
+        std::string folder;
+        bool unicode, shortForm;
+    };
+    const Case cases[] = {{"app folder", false, false}, {FOLDER, false, true}, {FOLDER, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder + (c.unicode ? ", Unicode mode" : ", ANSI mode"));
+        TempFolder root("jar in image");
+        const std::string launcher = root / c.folder + "\\App.exe";
+        writeLauncher(launcher, LauncherSpec::shipped().set(100, "-Dx=1").set(PROP_JAR_IN_IMAGE, "on").unicodeMode(c.unicode));
+        writeFile(launcher, readFile(launcher) + EMPTY_ZIP);
+        JavaHome home(root / "java");
+        RunOptions options;
+        options.environment["JAVA_HOME"] = home.home();
+        TracedRun run = runTraced("\"" + launcher + "\" a", options);
+        EXPECT_EQ(0u, run.exitCode);
+        ASSERT_TRUE(waitForStarts(home, 2));
+        const std::vector<std::string> arguments = home.applicationStarts().at(0).arguments();
+        ASSERT_EQ(5u, arguments.size());
+        EXPECT_EQ("-jar", arguments[2]);
+        EXPECT_EQ("a", arguments[4]);
+        const std::string jar = arguments[3];
+        EXPECT_EQ(c.shortForm, jar != launcher) << jar;
+        EXPECT_EQ(readFile(launcher), readFile(jar)) << jar;
+        EXPECT_TRUE(run.has("Jar in image: " + asLauncherText(jar, c.unicode)));
+    }
+}

@@ -74,3 +74,29 @@ TEST(MessageBoxes, FailedStartShowsAnErrorBox) {
     ASSERT_NE(nullptr, text);
     EXPECT_EQ(0, text->text.compare(0, 48, "Error occured while starting the application...\n"));
 }
+
+// A signature appended without room made for it in the zip's comment: Java
+// would say "Invalid or corrupt jarfile"; the launcher says why, itself.
+TEST(MessageBoxes, JarInImageThatJavaCannotReadShowsWhyAndEndsWithOne) {
+    Scenario s;
+    s.useLauncher(LauncherSpec::shipped().set(114, "on"));
+    JavaHome privateRuntime(s.folder() + "\\jre");
+    writeFile(s.launcher(), readFile(s.launcher()) + "PK\x05\x06" + std::string(18, '\0') + std::string(1000, 's'));
+    DriverResult box;
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        box = drive("wait " + select + " --class #32770");
+        drive("key " + select + " --class #32770 enter");
+    };
+    TracedRun run = s.run("", drivenBy(user));
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ((std::vector<std::string>{"Jar in image: " + s.launcher(),
+                                        "Jar in image: no zip end record reaches the end of the file"}),
+              run.from("Jar in image: "));
+    EXPECT_EQ("error", iconOf(box));
+    const WindowReport* text = findChild(box.windows, "Static", true);
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ("The application cannot start: Java cannot read the jar inside this program.\n"
+              "It was probably signed without \"launcher-config sign\".",
+              text->text);
+    EXPECT_TRUE(privateRuntime.starts().empty());
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/jar_in_image.h"
 #include "launcher/main_flow.h"
 #include "launcher/vm_options.h"
 #include "trace_capture.h"
@@ -58,4 +59,26 @@ TEST(LaunchFailureMessage, KeepsTheFirstLineAndFitsTheMessageBuffer) {
     EXPECT_STREQ("Error occured while starting the application...\nThe system cannot find the file specified.",
                  launchFailureMessage("The system cannot find the file specified.").c_str());
     EXPECT_EQ(1023u, launchFailureMessage(std::string(5000, 'r').c_str()).length());
+}
+
+// Java's launcher finds the manifest only through an end record whose
+// comment reaches the file's end.
+TEST(JarInImage, EndRecordMustReachTheFilesEnd) {
+    const std::string end = std::string("PK\x05\x06", 4) + std::string(16, '\0');
+    struct Case {
+        std::string tail;
+        bool readable;
+    };
+    const Case cases[] = {
+        {"data" + end + std::string(2, '\0'), true},
+        {"data" + end + std::string("\x03\0abc", 5), true},                  // a comment of 3 that reaches the end
+        {"data" + end + std::string(2, '\0') + "signature", false},           // bytes after it
+        {"data" + end + std::string("\x05\0abc", 5), false},                 // a comment that would pass the end
+        {end + std::string(2, '\0') + end + "\x05" + '\0', false},  // neither record reaches
+        {"no zip at all", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.readable, zipEndReachesTheEnd(reinterpret_cast<const unsigned char*>(c.tail.data()), c.tail.size()))
+            << c.tail.size();
+    }
 }

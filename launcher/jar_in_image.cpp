@@ -1,0 +1,68 @@
+#include "launcher/jar_in_image.h"
+
+#include <windows.h>
+
+#include "base/code_pages.h"
+#include "base/handle.h"
+#include "base/settings.h"
+#include "base/trace.h"
+
+namespace {
+
+const size_t END_RECORD_SIZE = 22;
+const size_t COMMENT_LENGTH_FIELD = 20;
+
+bool isEndRecordAt(const unsigned char* at) { return at[0] == 'P' && at[1] == 'K' && at[2] == 5 && at[3] == 6; }
+
+// The text in the ANSI code page; false when a character has none there.
+bool inAnsiCodePage(const wchar_t* wide, Text& ansi) {
+    BOOL lacking = FALSE;
+    char buffer[LAUNCHER_PATH_MAX];
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, buffer, sizeof buffer, nullptr,
+                                           &lacking);
+    if (length <= 0 || lacking) return false;
+    ansi = buffer;
+    return true;
+}
+
+}  // namespace
+
+bool zipEndReachesTheEnd(const unsigned char* tail, size_t length) {
+    if (length < END_RECORD_SIZE) return false;
+    for (size_t at = length - END_RECORD_SIZE + 1; at-- > 0;) {
+        if (!isEndRecordAt(tail + at)) continue;
+        const size_t comment = tail[at + COMMENT_LENGTH_FIELD] | (tail[at + COMMENT_LENGTH_FIELD + 1] << 8);
+        if (at + END_RECORD_SIZE + comment == length) return true;
+    }
+    return false;
+}
+
+Text ownPathForJava() {
+    char path[LAUNCHER_PATH_MAX];
+    if (getLauncherPath(path) < 0) return Text();
+    // UTF-8 writes every path.
+    if (isUnicodeMode()) return path;
+    wchar_t wide[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
+    Text ansi;
+    if (length == 0 || length >= MAX_PATH || inAnsiCodePage(wide, ansi)) return path;
+    // The next trace line shows the short form, or, when the path has none
+    // the code page can write, the path as it is.
+    traceDirect("Jar in image: the path is outside the ANSI code page");
+    wchar_t shortPath[MAX_PATH];
+    const DWORD shortLength = GetShortPathNameW(wide, shortPath, MAX_PATH);
+    return shortLength > 0 && shortLength < MAX_PATH && inAnsiCodePage(shortPath, ansi) ? ansi : Text(path);
+}
+
+bool jarEndIsReadable(const Text& path) {
+    unsigned char tail[ZIP_END_SEARCH_MAX];
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD high = 0;
+    const DWORD low = file ? GetFileSize(file.get(), &high) : INVALID_FILE_SIZE;
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    const DWORD wanted = high == 0 && low < ZIP_END_SEARCH_MAX ? low : ZIP_END_SEARCH_MAX;
+    DWORD read = 0;
+    return SetFilePointer(file.get(), -static_cast<LONG>(wanted), nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+           ReadFile(file.get(), tail, wanted, &read, nullptr) && read == wanted && zipEndReachesTheEnd(tail, wanted);
+}
