@@ -35,6 +35,11 @@ inline std::uint32_t read32(const Bytes& b, std::size_t at) {
            (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
+inline std::uint64_t read64(const Bytes& b, std::size_t at) {
+    require(fits(b, at, 8), "truncated or malformed data");
+    return read32(b, at) | (static_cast<std::uint64_t>(read32(b, at + 4)) << 32);
+}
+
 inline void write16(Bytes& b, std::size_t at, std::uint16_t v) {
     require(fits(b, at, 2), "write outside the buffer");
     b[at] = static_cast<std::uint8_t>(v);
@@ -44,6 +49,11 @@ inline void write16(Bytes& b, std::size_t at, std::uint16_t v) {
 inline void write32(Bytes& b, std::size_t at, std::uint32_t v) {
     require(fits(b, at, 4), "write outside the buffer");
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+inline void write64(Bytes& b, std::size_t at, std::uint64_t v) {
+    require(fits(b, at, 8), "write outside the buffer");
+    for (int i = 0; i < 8; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 inline void append16(Bytes& b, std::uint16_t v) {

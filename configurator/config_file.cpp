@@ -94,6 +94,8 @@ void readConfigFile(const std::string& path, Changes& changes) {
             changes.settings.push_back({key, value});
         } else if (key == "splash") {
             changes.splashFile = value.empty() ? value : relativeTo(folder, value);
+        } else if (key == "embed-jar") {
+            changes.embedJar = value.empty() ? value : relativeTo(folder, value);
         } else if (key == "icon") {
             changes.iconFile = relativeTo(folder, value);
         } else if (key == "version") {
@@ -124,6 +126,9 @@ void applyChanges(LauncherResources& launcher, const Changes& changes) {
             c.value.find_first_of("\\/") != std::string::npos || c.value.find("..") != std::string::npos;
         if (setting->id == 111 && leavesItsFolder) {
             throw FormatError("PROP_USER_OPTIONS is one folder name: no \\, / or .. in it");
+        }
+        if (setting->id == JAR_IN_IMAGE_SETTING) {
+            throw FormatError("PROP_JAR_IN_IMAGE follows --embed-jar and --no-embedded-jar: it is on when a jar is embedded");
         }
     }
     Bytes splash;

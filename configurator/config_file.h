@@ -20,6 +20,7 @@ struct Changes {
     std::vector<std::pair<std::string, std::string>> versionStrings;  // "FileDescription", text
     std::optional<std::string> fileVersion, productVersion;
     std::optional<bool> unicode;  // Unicode mode: the manifest's UTF-8 entry
+    std::optional<std::string> embedJar;  // a jar to embed; "" takes the embedded jar out
 };
 
 // Reads a configuration file (see the README, "Configuring your

@@ -22,6 +22,11 @@ const std::vector<SettingInfo>& launchSettings() {
         {"PROP_USER_OPTIONS", 111, SettingKind::Text},
         {"PROP_EXPAND_VARIABLES", 112, SettingKind::Flag},
         {"PROP_START_CHECK", 113, SettingKind::Integer},
+        {"PROP_JAR_IN_IMAGE", 114, SettingKind::Flag},
+        {"PROP_RUNTIME_URL", 115, SettingKind::Text},
+        {"PROP_RUNTIME_SHA256", 116, SettingKind::Text},
+        {"PROP_RUNTIME_SIZE", 117, SettingKind::Integer},
+        {"PROP_RUNTIME_FOLDER", 118, SettingKind::Text},
     };
     return settings;
 }

@@ -27,6 +27,8 @@ const std::vector<SettingInfo>& launchSettings();
 const SettingInfo* findSetting(const std::string& name);
 
 const std::uint16_t SPLASH_RESOURCE = 104;
+// On exactly when the file carries the application's jar (embedded_jar.h).
+const std::uint16_t JAR_IN_IMAGE_SETTING = 114;
 
 class LauncherResources {
 public:

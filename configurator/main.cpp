@@ -1,25 +1,27 @@
 // launcher-config: configures a prebuilt launcher.exe without a C++
 // toolchain, on Linux, macOS or Windows. See usage() and the README,
 // "Configuring your launcher".
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
-#else
-#include <unistd.h>
 #endif
 
 #include "configurator/config_file.h"
+#include "configurator/embedded_jar.h"
+#include "configurator/file_system.h"
 #include "configurator/icon_file.h"
 #include "configurator/launcher_resources.h"
 #include "configurator/manifest.h"
 #include "configurator/picture_check.h"
+#include "configurator/runtime_settings.h"
+#include "configurator/sample_names.h"
+#include "configurator/signing.h"
 #include "configurator/version_info.h"
 
 namespace {
@@ -28,6 +30,7 @@ const char USAGE[] =
     "usage:\n"
     "  launcher-config show LAUNCHER.exe\n"
     "  launcher-config configure INPUT.exe OUTPUT.exe [options]\n"
+    "  launcher-config sign LAUNCHER.exe -- COMMAND...\n"
     "\n"
     "options (applied after --config, in this order):\n"
     "  --config FILE            settings, pictures and version information from a file\n"
@@ -37,17 +40,32 @@ const char USAGE[] =
     "  --no-splash              remove the splash picture\n"
     "  --icon FILE.ico          application icon, with all its images\n"
     "  --file-description TEXT  --product-name TEXT  --company TEXT  --copyright TEXT\n"
+    "  --original-filename TEXT --internal-name TEXT: with --file-description or\n"
+    "                           --version they follow OUTPUT's name unless given\n"
     "  --version 1.2.3.4        file version     --product-version 1.2.3.4\n"
     "  --unicode on|off         Unicode mode: the launcher's texts, paths and command\n"
     "                           lines in UTF-8 (Windows 10 1903 and later)\n"
+    "  --embed-jar FILE.jar     carry the application's jar inside the launcher, which\n"
+    "                           java then starts as the jar (PROP_JAR_IN_IMAGE); replaces\n"
+    "                           a jar embedded before, which is kept otherwise\n"
+    "  --no-embedded-jar        take the embedded jar out\n"
     "\n"
     "launch settings: PROP_SPLASH PROP_STAY_ALIVE PROP_SPLASH_TIMEOUT PROP_JRE_PATH\n"
     "  PROP_VM_OPTIONS PROP_START_JAR PROP_WAIT_FOR_WINDOW PROP_WORK_DIR PROP_MIN_VERSION\n"
     "  PROP_SEARCH_JDK_ONLY PROP_MODERN_SEARCH PROP_MAX_VERSION PROP_RUNTIME_BITS\n"
     "  PROP_WAIT_FOR_EXIT PROP_SINGLE_INSTANCE PROP_USER_OPTIONS PROP_EXPAND_VARIABLES\n"
-    "  PROP_START_CHECK\n"
+    "  PROP_START_CHECK PROP_JAR_IN_IMAGE PROP_RUNTIME_URL PROP_RUNTIME_SHA256\n"
+    "  PROP_RUNTIME_SIZE PROP_RUNTIME_FOLDER\n"
     "\n"
-    "The input is never changed; the output is written whole or not at all.\n";
+    "The input is never changed; the output is written whole or not at all.\n"
+    "\n"
+    "sign runs your signing command on the launcher, on a copy first when it carries\n"
+    "a jar, so that java -jar still reads the signed file. In the command's words,\n"
+    "{in} stands for the file to sign and {out} for the signed file the tool writes;\n"
+    "a tool that signs in place takes {in} alone. The file is replaced only when all\n"
+    "went well:\n"
+    "  launcher-config sign MyApp.exe -- osslsigncode sign -pkcs12 my.pfx -h sha256 -in {in} -out {out}\n"
+    "  launcher-config sign MyApp.exe -- signtool sign /fd SHA256 /f my.pfx {in}\n";
 
 const int EXIT_REFUSED = 1;
 const int EXIT_USAGE = 2;
@@ -93,8 +111,7 @@ std::string describeSetting(const LauncherResources& launcher, const SettingInfo
     return line;
 }
 
-LauncherResources loadLauncher(const std::string& path) {
-    Bytes image = readWholeFile(path, "launcher");
+LauncherResources loadLauncher(const std::string& path, Bytes image) {
     try {
         return LauncherResources(std::move(image));
     } catch (const FormatError& e) {
@@ -103,7 +120,8 @@ LauncherResources loadLauncher(const std::string& path) {
 }
 
 void show(const std::string& path) {
-    LauncherResources launcher = loadLauncher(path);
+    const Bytes file = readWholeFile(path, "launcher");
+    LauncherResources launcher = loadLauncher(path, file);
     std::cout << "Launch settings (string table, language 1033):\n";
     for (const SettingInfo& s : launchSettings()) std::cout << describeSetting(launcher, s) << "\n";
     for (std::uint16_t id = 106; id <= 127; ++id) {
@@ -137,6 +155,7 @@ void show(const std::string& path) {
     std::cout << "Unicode mode: "
               << (unicodeMode(launcher.tree()) ? "on (UTF-8 as the ANSI code page, Windows 10 1903 and later)" : "off")
               << "\n";
+    std::cout << describeEmbeddedJar(file);
 }
 
 std::string takeValue(const std::vector<std::string>& args, std::size_t& i) {
@@ -169,6 +188,11 @@ Changes parseOptions(const std::vector<std::string>& args, std::size_t from) {
             late.fileVersion = takeValue(args, i);
         } else if (a == "--product-version") {
             late.productVersion = takeValue(args, i);
+        } else if (a == "--embed-jar") {
+            late.embedJar = takeValue(args, i);
+            if (late.embedJar->empty()) throw UsageError("--embed-jar needs a jar file");
+        } else if (a == "--no-embedded-jar") {
+            late.embedJar = std::string();
         } else if (a == "--unicode") {
             late.unicode = parseOnOff(takeValue(args, i));
             if (!late.unicode) throw UsageError("--unicode takes on or off");
@@ -185,53 +209,18 @@ Changes parseOptions(const std::vector<std::string>& args, std::size_t from) {
     if (late.fileVersion) changes.fileVersion = late.fileVersion;
     if (late.productVersion) changes.productVersion = late.productVersion;
     if (late.unicode) changes.unicode = late.unicode;
+    if (late.embedJar) changes.embedJar = late.embedJar;
     changes.versionStrings.insert(changes.versionStrings.end(), late.versionStrings.begin(), late.versionStrings.end());
     return changes;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-    if (!x || !y) return false;
-#ifdef _WIN32
-    char fa[MAX_PATH * 4], fb[MAX_PATH * 4];
-    return GetFullPathNameA(a.c_str(), sizeof fa, fa, nullptr) && GetFullPathNameA(b.c_str(), sizeof fb, fb, nullptr) &&
-           lstrcmpiA(fa, fb) == 0;
-#else
-    char* ra = realpath(a.c_str(), nullptr);
-    char* rb = realpath(b.c_str(), nullptr);
-    bool same = ra && rb && std::strcmp(ra, rb) == 0;
-    free(ra);
-    free(rb);
-    return same;
-#endif
-}
-
-// Writes beside the target and renames, so that the output appears whole
-// or not at all.
-void writeWhole(const std::string& path, const Bytes& bytes) {
-#ifdef _WIN32
-    const std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId());
-#else
-    const std::string temporary = path + ".partial-" + std::to_string(getpid());
-#endif
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            throw FormatError("cannot write " + path);
-        }
-    }
-#ifdef _WIN32
-    const bool moved = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    const bool moved = std::rename(temporary.c_str(), path.c_str()) == 0;
-#endif
-    if (!moved) {
-        std::remove(temporary.c_str());
-        throw FormatError("cannot write " + path);
-    }
+// The jar the output carries: the one named, none, or the input's own.
+std::optional<Bytes> jarToCarry(const Changes& changes, std::optional<Bytes> inputJar) {
+    if (!changes.embedJar) return inputJar;
+    if (changes.embedJar->empty()) return std::nullopt;
+    Bytes jar = readWholeFile(*changes.embedJar, "jar");
+    checkApplicationJar(jar, *changes.embedJar);
+    return jar;
 }
 
 void configure(const std::vector<std::string>& args) {
@@ -239,7 +228,16 @@ void configure(const std::vector<std::string>& args) {
     const std::string& input = args[1];
     const std::string& output = args[2];
     Changes changes = parseOptions(args, 3);
-    LauncherResources launcher = loadLauncher(input);
+    nameAfterOutput(changes, output);
+    // The embedded jar is kept apart while the resources change size.
+    const Bytes inputFile = readWholeFile(input, "launcher");
+    LauncherParts parts;
+    try {
+        parts = splitEmbeddedJar(inputFile);
+    } catch (const FormatError& e) {
+        throw FormatError(input + ": " + e.what());
+    }
+    LauncherResources launcher = loadLauncher(input, std::move(parts.image));
     if (sameFile(input, output)) throw FormatError("the output must be another file than the input");
     // Checked whether or not the Unicode mode is touched: a configured
     // launcher that Windows refuses to start is no result.
@@ -248,14 +246,33 @@ void configure(const std::vector<std::string>& args) {
     } catch (const FormatError& e) {
         throw FormatError(input + ": " + e.what());
     }
+    const std::optional<Bytes> jar = jarToCarry(changes, std::move(parts.jar));
     applyChanges(launcher, changes);
+    launcher.setString(JAR_IN_IMAGE_SETTING, jar ? "on" : "");
+    checkRuntimeSettings(launcher);
     Bytes built;
     try {
         built = launcher.build();
     } catch (const FormatError& e) {
         throw FormatError(input + ": " + e.what());
     }
-    writeWhole(output, built);
+    writeWhole(output, jar ? appendJar(built, *jar) : built);
+    const std::string warning = sampleNamesWarning(readVersionInfo(launcher.tree()));
+    if (!warning.empty()) std::cerr << "launcher-config: " << warning << "\n";
+}
+
+int sign(const std::vector<std::string>& args) {
+    if (args.size() < 4 || args[2] != "--") throw UsageError("sign needs LAUNCHER.exe -- COMMAND...");
+    const std::optional<SignCommand> command =
+        parseSignCommand(std::vector<std::string>(args.begin() + 3, args.end()));
+    if (!command) throw UsageError("the signing command must name the file to sign as {in}");
+    try {
+        std::cout << signLauncher(args[1], *command) << "\n";
+        return 0;
+    } catch (const SigningFailed& e) {
+        std::cerr << "launcher-config: " << e.what() << "\n";
+        return static_cast<int>(e.status);
+    }
 }
 
 }  // namespace
@@ -275,6 +292,7 @@ int main(int argc, char** argv) {
             configure(args);
             return 0;
         }
+        if (args[0] == "sign") return sign(args);
         throw UsageError("unknown command " + args[0]);
     } catch (const UsageError& e) {
         std::cerr << "launcher-config: " << e.what() << "\n" << USAGE;

@@ -87,6 +87,17 @@ Bytes PeImage::sectionBytes(const Section& s) const {
     return Bytes(bytes_.begin() + s.rawOffset, bytes_.begin() + s.rawOffset + s.rawSize);
 }
 
+std::size_t PeImage::sectionsEnd() const {
+    std::size_t end = 0;
+    for (const Section& s : sections_) {
+        if (s.rawSize) end = std::max<std::size_t>(end, std::size_t(s.rawOffset) + s.rawSize);
+    }
+    return end;
+}
+
+std::uint32_t PeImage::certificateOffset() const { return directoryRva(CERTIFICATE_DIRECTORY); }
+std::uint32_t PeImage::certificateSize() const { return directorySize(CERTIFICATE_DIRECTORY); }
+
 std::uint32_t PeImage::checksumField() const { return read32(bytes_, optionalHeader_ + 64); }
 
 ResourceTree PeImage::resources() const {

@@ -33,6 +33,13 @@ public:
     const Bytes& bytes() const { return bytes_; }
     const std::vector<Section>& sections() const { return sections_; }
     std::uint32_t checksumField() const;
+    std::size_t checksumOffset() const { return optionalHeader_ + 64; }
+    // Where the last section's data ends: what follows is the overlay.
+    std::size_t sectionsEnd() const;
+    // The signature's certificate table (a file offset, not an address);
+    // both 0 when the image is unsigned.
+    std::uint32_t certificateOffset() const;
+    std::uint32_t certificateSize() const;
 
     // The PE checksum of the image as it stands (the field itself skipped).
     static std::uint32_t computeChecksum(const Bytes& bytes, std::size_t checksumOffset);

@@ -10,7 +10,8 @@ g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
 wine wine32:i386 wine64
 xvfb xauth x11-apps imagemagick xdotool
-hyperfine zip unzip osslsigncode openssl"
+hyperfine zip unzip osslsigncode openssl
+zlib1g-dev libz-mingw-w64-dev openjdk-17-jdk-headless python3"
 
 LANE32_PACKAGES="qemu-system-x86 debootstrap e2fsprogs"
 
