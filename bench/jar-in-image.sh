@@ -33,12 +33,7 @@ cp "$work/app.jar" "$work/app/app.jar"
 cp "$bin/java_standin.exe" "$work/app/jre/bin/javaw.exe"
 trap 'sleep 1; stop_wine_session' EXIT
 
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-wall_ms() {  # wall_ms EXE: one whole-process run, in milliseconds
-  (cd "$work/app" && hyperfine --runs 1 --style none --export-json "$work/run.json" -- "wine $1" >/dev/null 2>&1)
-  sed -n 's/.*"mean": *\([0-9.e+-]*\).*/\1/p' "$work/run.json" | awk '{ printf "%.1f\n", $1 * 1000 }'
-}
+. "$top/bench/timing.sh"
 
 check_ms() {
   (cd "$work/app" && wine "$bin/tracecap.exe" --timestamps "$(winepath -w "$work/app/inside.exe" 2>/dev/null)" \
@@ -51,12 +46,12 @@ check_ms() {
 : >"$work/beside.ms"
 : >"$work/inside.ms"
 : >"$work/check.ms"
-wall_ms beside.exe >/dev/null  # warm-up
-wall_ms inside.exe >/dev/null
+wall_ms "$work/app" wine beside.exe >/dev/null  # warm-up
+wall_ms "$work/app" wine inside.exe >/dev/null
 i=0
 while [ $i -lt "$runs" ]; do
-  wall_ms beside.exe >>"$work/beside.ms"
-  wall_ms inside.exe >>"$work/inside.ms"
+  wall_ms "$work/app" wine beside.exe >>"$work/beside.ms"
+  wall_ms "$work/app" wine inside.exe >>"$work/inside.ms"
   check_ms >>"$work/check.ms"
   i=$((i + 1))
 done

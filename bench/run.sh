@@ -52,16 +52,7 @@ for root in HKLM HKCU; do
 done
 trap 'for root in HKLM HKCU; do wine reg delete "$root\\SOFTWARE\\JavaSoft" /f >/dev/null 2>&1 || true; done; stop_wine_session' EXIT
 
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-# wall_ms DIR COMMAND...: one whole-process run, in milliseconds.
-wall_ms() {
-  dir=$1
-  shift
-  # Through the shell, whose own start hyperfine measures and takes off.
-  (cd "$dir" && hyperfine --runs 1 --style none --export-json "$work/run.json" -- "$*" >/dev/null 2>&1)
-  sed -n 's/.*"mean": *\([0-9.e+-]*\).*/\1/p' "$work/run.json" | awk '{ printf "%.1f\n", $1 * 1000 }'
-}
+. "$top/bench/timing.sh"
 
 # side_by_side NAME DIR LAUNCHER_COMMAND FLOOR_COMMAND: medians and ratio.
 side_by_side() {

@@ -28,12 +28,7 @@ cp "$bin/java_standin.exe" "$work/app/jre/bin/javaw.exe"
 printf 'window_after_ms=0\nrun_ms=3000\n' >"$work/app/jre/bin/standin.cfg"
 trap 'sleep 3; stop_wine_session' EXIT
 
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-wall_ms() {  # wall_ms EXE: one whole-process run, in milliseconds
-  (cd "$work/app" && hyperfine --runs 1 --style none --export-json "$work/run.json" -- "wine $1" >/dev/null 2>&1)
-  sed -n 's/.*"mean": *\([0-9.e+-]*\).*/\1/p' "$work/run.json" | awk '{ printf "%.1f\n", $1 * 1000 }'
-}
+. "$top/bench/timing.sh"
 
 # From the application's start to the launcher's notice of its window.
 noticed_ms() {
@@ -47,12 +42,12 @@ noticed_ms() {
 : >"$work/without.ms"
 : >"$work/with.ms"
 : >"$work/noticed.ms"
-wall_ms without.exe >/dev/null  # warm-up
-wall_ms with.exe >/dev/null
+wall_ms "$work/app" wine without.exe >/dev/null  # warm-up
+wall_ms "$work/app" wine with.exe >/dev/null
 i=0
 while [ $i -lt "$runs" ]; do
-  wall_ms without.exe >>"$work/without.ms"
-  wall_ms with.exe >>"$work/with.ms"
+  wall_ms "$work/app" wine without.exe >>"$work/without.ms"
+  wall_ms "$work/app" wine with.exe >>"$work/with.ms"
   noticed_ms >>"$work/noticed.ms"
   i=$((i + 1))
 done
