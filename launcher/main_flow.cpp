@@ -76,6 +76,20 @@ Text describeSystemError(DWORD code, const Text& program) {
     return text;
 }
 
+// The launcher's own file as the jar, quoted; false after the error box
+// when Java could not read it.
+bool takeJarInImage(Text& jar) {
+    const Text ownJar = ownPathForJava();
+    traceLine << "Jar in image: " << ownJar << traceEnd;
+    if (!jarEndIsReadable(ownJar)) {
+        traceDirect("Jar in image: no zip end record reaches the end of the file");
+        showErrorMessage(JAR_UNREADABLE_MESSAGE);
+        return false;
+    }
+    jar = "\"" + ownJar + "\"";
+    return true;
+}
+
 bool setUpSplashAndWatchdog(HINSTANCE instance, int showCommand) {
     createSplashWindow(instance);
     if (splashActive && !showSplashScreen(instance, showCommand)) return false;
@@ -155,16 +169,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
 
     // Checked before the search: a broken file is not worth a runtime.
     Text jar = startJar;
-    if (isSettingPresent(PROP_JAR_IN_IMAGE)) {
-        const Text ownJar = ownPathForJava();
-        traceLine << "Jar in image: " << ownJar << traceEnd;
-        if (!jarEndIsReadable(ownJar)) {
-            traceDirect("Jar in image: no zip end record reaches the end of the file");
-            showErrorMessage(JAR_UNREADABLE_MESSAGE);
-            return 1;
-        }
-        jar = "\"" + ownJar + "\"";
-    }
+    if (isSettingPresent(PROP_JAR_IN_IMAGE) && !takeJarInImage(jar)) return 1;
 
     Text javaExecutable = findJavaExecutable(launcherFolder);
     traceLine << "Jre path: " << javaExecutable << traceEnd;
