@@ -10,6 +10,7 @@
 #include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
 #include "launcher/jar_in_image.h"
+#include "launcher/runtime_on_demand.h"
 #include "launcher/switches.h"
 #include "launcher/variables.h"
 #include "launcher/vm_options.h"
@@ -166,10 +167,16 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         jar = "\"" + ownJar + "\"";
     }
 
-    Text javaExecutable = findJavaExecutable(launcherFolder);
+    RuntimeOnDemand onDemand(launcherFile);
+    Text javaExecutable = onDemand.installedRuntime();
+    if (javaExecutable.empty()) javaExecutable = findJavaExecutable(launcherFolder);
     traceLine << "Jre path: " << javaExecutable << traceEnd;
+    if (!pathExists(javaExecutable) && onDemand.ready()) {
+        javaExecutable = onDemand.fetch(instance);
+        traceLine << "Jre path: " << javaExecutable << traceEnd;
+    }
     if (!pathExists(javaExecutable)) {
-        showMissingRuntimeDialog();
+        showMissingRuntimeDialog(onDemand.failureLine());
         return 1;
     }
     if (expand) {
