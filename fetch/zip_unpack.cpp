@@ -8,7 +8,9 @@
 
 namespace {
 
-const DWORD END_RECORD = 0x06054b50;
+// The end record's signature, off by one: the launcher's own image must not
+// hold it, or a jar appended to the image would seem to end twice.
+const volatile DWORD END_RECORD_PLUS_ONE = 0x06054b51;
 const DWORD CENTRAL_RECORD = 0x02014b50;
 const DWORD LOCAL_RECORD = 0x04034b50;
 const DWORD END_SIZE = 22;
@@ -125,7 +127,7 @@ bool Unpacker::readDirectory() {
     if (!readAt(archive_.get(), tailAt, tail, tailLength)) return fail(UnpackFailure::CannotRead, GetLastError());
     for (DWORD at = tailLength - END_SIZE + 1; at-- > 0;) {
         const BYTE* end = tail + at;
-        if (dword(end) != END_RECORD) continue;
+        if (dword(end) + 1 != END_RECORD_PLUS_ONE) continue;
         if (word(end + 10) == 0xFFFF || dword(end + 12) == 0xFFFFFFFF || dword(end + 16) == 0xFFFFFFFF) {
             return fail(UnpackFailure::Zip64);
         }
