@@ -28,8 +28,8 @@ cp "$bin/java_standin.exe" "$work/private/jre/bin/javaw.exe"
 printf 'version_text=java version "17.0.2"\\r\\n\n' >"$work/private/jre/bin/standin.cfg"
 set -- --set PROP_RUNTIME_URL=https://example.com/jre.zip --set PROP_RUNTIME_SHA256=$hash \
   --set PROP_RUNTIME_SIZE=1000 --set PROP_RUNTIME_FOLDER=BenchApp
-"$config" configure "$bin/launcher.exe" "$work/peruser/app.exe" "$@" >/dev/null
-"$config" configure "$bin/launcher.exe" "$work/peruser/modern.exe" "$@" --set PROP_MODERN_SEARCH=on >/dev/null
+"$config" configure "$bin/launcher.exe" "$work/peruser/app.exe" "$@" >/dev/null 2>&1
+"$config" configure "$bin/launcher.exe" "$work/peruser/modern.exe" "$@" --set PROP_MODERN_SEARCH=on >/dev/null 2>&1
 local_app_data=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
 runtime=$(winepath -u "$local_app_data" 2>/dev/null)/BenchApp/runtime/$(echo $hash | cut -c1-12)
 rm -rf "$runtime"
