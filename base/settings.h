@@ -29,6 +29,10 @@ enum LaunchSetting {
     PROP_EXPAND_VARIABLES = 112, // flag: %NAME% in the VM options and PROP_WORK_DIR
     PROP_START_CHECK = 113,     // integer, seconds: report an application that ends at start
     PROP_JAR_IN_IMAGE = 114,    // flag: the application's jar is the launcher's own file
+    PROP_RUNTIME_URL = 115,     // text: the runtime archive to download when no runtime is found
+    PROP_RUNTIME_SHA256 = 116,  // text: its SHA-256, 64 hexadecimal digits; required
+    PROP_RUNTIME_SIZE = 117,    // text: its size in bytes, an unsigned 64-bit decimal; required
+    PROP_RUNTIME_FOLDER = 118,  // text: the folder under %LOCALAPPDATA%; default the launcher's name
 };
 
 // The setting as text; empty when the string is absent or empty.

@@ -123,3 +123,8 @@ Text operator+(const Text& a, const Text& b) { return Text(a).append(b); }
 Text operator+(const Text& a, const char* b) { return Text(a).append(b); }
 
 Text operator+(const char* a, const Text& b) { return Text(a).append(b); }
+
+Text decimalText(unsigned long long value) {
+    char digits[24];
+    return Text(_ui64toa(value, digits, 10));
+}

@@ -54,5 +54,7 @@ private:
 };
 
 Text operator+(const Text& a, const Text& b);
+// The number in decimal digits.
+Text decimalText(unsigned long long value);
 Text operator+(const Text& a, const char* b);
 Text operator+(const char* a, const Text& b);

@@ -169,6 +169,19 @@ Text findModernRuntime() {
     return result;
 }
 
+Text acceptModernCandidate(const RuntimeCandidate& candidate) {
+    bool bitsUnderstood = true;
+    const SearchCriteria criteria = readCriteria(&bitsUnderstood);
+    maximumVersion = criteria.maximumText;
+    requiredRuntimeBits = criteria.width;
+    const Examined examined = examine(candidate, criteria);
+    traceCandidate(candidate, examined, criteria);
+    if (examined.verdict != Verdict::Accepted) return Text();
+    runtimeHome = candidate.home;
+    runtimeFeatureVersion = examined.facts.parsed.feature();
+    return candidate.home + "\\bin\\" + javaExeName;
+}
+
 unsigned privateRuntimeFeature(const Text& executable) {
     Text home = executable;
     for (int up = 0; up < 2; ++up) {

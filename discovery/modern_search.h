@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "discovery/java_version.h"
+#include "discovery/runtime_candidates.h"
 
 struct SearchCriteria {
     Text minimumText;  // as configured, for the trace
@@ -61,3 +62,8 @@ Text findModernRuntime();
 // The feature version a private runtime's release file states, 0 when it
 // states none: the search gives the private runtime no probe.
 unsigned privateRuntimeFeature(const Text& executable);
+
+// One given candidate judged as the search judges its own, and traced as
+// they are; sets the state the search sets. Returns the executable when it
+// is accepted, else empty text.
+Text acceptModernCandidate(const RuntimeCandidate& candidate);

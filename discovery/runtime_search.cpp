@@ -5,6 +5,7 @@
 #include "discovery/modern_search.h"
 #include "discovery/path_exists.h"
 #include "discovery/registry.h"
+#include "discovery/runtime_candidates.h"
 #include "discovery/version_probe.h"
 #include "base/code_pages.h"
 #include "base/settings.h"
@@ -70,11 +71,36 @@ Text findInJavaHome() {
     return candidate;
 }
 
-}  // namespace
-
-Text findJavaExecutable(const Text& launcherFolder) {
+void loadMinimumVersion() {
     minimumVersion = loadSettingText(PROP_MIN_VERSION);
     if (minimumVersion.empty()) minimumVersion = "1.3";
+}
+
+Text acceptClassic(const Text& home) {
+    if (jdkOnly && !pathExists(home + "\\lib\\tools.jar")) {
+        traceDirect("Per-user runtime rejected: not a JDK (no lib\\tools.jar)");
+        return Text();
+    }
+    const Text version = probeJavaVersion(home);
+    if (!isVersionAcceptable(version)) {
+        traceLine << "Per-user runtime rejected: version " << version << " below minimum " << minimumVersion << traceEnd;
+        return Text();
+    }
+    traceLine << "Per-user runtime accepted: version " << version << traceEnd;
+    runtimeHome = home;
+    return executableIn(home);
+}
+
+}  // namespace
+
+Text acceptGivenRuntime(const Text& home, const char* source) {
+    loadMinimumVersion();
+    if (isSettingPresent(PROP_MODERN_SEARCH)) return acceptModernCandidate(RuntimeCandidate{home, source});
+    return acceptClassic(home);
+}
+
+Text findJavaExecutable(const Text& launcherFolder) {
+    loadMinimumVersion();
 
     traceDirect(jdkOnly ? "Search for Jdk only..." : "Search for Jre...");
     Text jrePath = loadSettingText(PROP_JRE_PATH);

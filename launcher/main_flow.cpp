@@ -10,6 +10,7 @@
 #include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
 #include "launcher/jar_in_image.h"
+#include "launcher/runtime_on_demand.h"
 #include "launcher/switches.h"
 #include "launcher/variables.h"
 #include "launcher/vm_options.h"
@@ -171,10 +172,16 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     Text jar = startJar;
     if (isSettingPresent(PROP_JAR_IN_IMAGE) && !takeJarInImage(jar)) return 1;
 
-    Text javaExecutable = findJavaExecutable(launcherFolder);
+    RuntimeOnDemand onDemand(launcherFile);
+    Text javaExecutable = onDemand.installedRuntime();
+    if (javaExecutable.empty()) javaExecutable = findJavaExecutable(launcherFolder);
     traceLine << "Jre path: " << javaExecutable << traceEnd;
+    if (!pathExists(javaExecutable) && onDemand.ready()) {
+        javaExecutable = onDemand.fetch(instance);
+        traceLine << "Jre path: " << javaExecutable << traceEnd;
+    }
     if (!pathExists(javaExecutable)) {
-        showMissingRuntimeDialog();
+        showMissingRuntimeDialog(onDemand.failureLine());
         return 1;
     }
     if (expand) {

@@ -8,6 +8,7 @@ set -eu
 PACKAGES="cmake make g++ googletest
 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+libz-mingw-w64-dev
 wine wine32:i386 wine64
 xvfb xauth x11-apps imagemagick xdotool
 hyperfine zip unzip osslsigncode openssl

@@ -189,7 +189,7 @@ void MissingRuntimeDialog::centre() {
 
 // The set-up calls' results are not used: a dialog without them still
 // shows, or fails to and the launcher ends as it would after it.
-void showMissingRuntimeDialog() {
+void showMissingRuntimeDialog(const char* addedLine) {
     if (auto coInitialize = systemFunction<decltype(&CoInitialize)>("ole32.dll", "CoInitialize")) {
         coInitialize(nullptr);
     }
@@ -202,7 +202,12 @@ void showMissingRuntimeDialog() {
 
     Text message =
         missingRuntimeMessage(jdkOnly != 0, minimumVersion, JAVA_DOWNLOAD_ADDRESS, maximumVersion, requiredRuntimeBits);
-    MissingRuntimeDialog dialog("Application Cannot Start", JAVA_DOWNLOAD_ADDRESS, message.c_str(),
-                                MISSING_RUNTIME_DIALOG_HEIGHT);
+    int height = MISSING_RUNTIME_DIALOG_HEIGHT;
+    if (addedLine) {
+        message += "\n";
+        message += addedLine;
+        height += MISSING_RUNTIME_DIALOG_LINE;
+    }
+    MissingRuntimeDialog dialog("Application Cannot Start", JAVA_DOWNLOAD_ADDRESS, message.c_str(), height);
     dialog.runModal(GetActiveWindow());
 }

@@ -49,6 +49,10 @@ private:
     HWND window_ = nullptr;
 };
 
+// One more text line, for a line added below the message.
+const int MISSING_RUNTIME_DIALOG_LINE = 9;
+
 // Loads the rich edit library from the system folder and shows the dialog;
-// returns when the user has closed it.
-void showMissingRuntimeDialog();
+// returns when the user has closed it. An added line (why a runtime
+// download failed) goes below the message, and the dialog grows by a line.
+void showMissingRuntimeDialog(const char* addedLine = nullptr);

@@ -99,9 +99,13 @@ void JavaHome::writeConfiguration() {
     writeFile(home_ + "\\bin\\standin.cfg", text);
 }
 
-std::vector<StandinStart> JavaHome::starts() const {
+std::vector<StandinStart> JavaHome::starts() const { return startsRecordedIn(home_); }
+
+std::vector<StandinStart> JavaHome::applicationStarts() const { return applicationStartsIn(home_); }
+
+std::vector<StandinStart> startsRecordedIn(const std::string& home) {
     std::vector<StandinStart> starts;
-    std::string text = readFile(home_ + "\\bin\\standin-record.txt");
+    std::string text = readFile(home + "\\bin\\standin-record.txt");
     StandinStart current;
     size_t at = 0;
     while (at < text.size()) {
@@ -147,9 +151,9 @@ std::vector<std::string> StandinStart::arguments() const {
     return result;
 }
 
-std::vector<StandinStart> JavaHome::applicationStarts() const {
+std::vector<StandinStart> applicationStartsIn(const std::string& home) {
     std::vector<StandinStart> result;
-    for (const StandinStart& s : starts()) {
+    for (const StandinStart& s : startsRecordedIn(home)) {
         if (s.commandLine.find(" -version") == std::string::npos) result.push_back(s);
     }
     return result;

@@ -63,6 +63,11 @@ private:
     std::vector<std::string> lines_;
 };
 
+// The starts recorded by a stand-in home that some other program made (a
+// launcher that installed one, say): all, and those that were no probes.
+std::vector<StandinStart> startsRecordedIn(const std::string& home);
+std::vector<StandinStart> applicationStartsIn(const std::string& home);
+
 // Waits until the stand-in has recorded `count` starts, at most `ms`: a
 // bound for a slow machine, where a start may take seconds.
 bool waitForStarts(const JavaHome& home, size_t count, unsigned ms = 30000);

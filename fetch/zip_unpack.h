@@ -1,0 +1,44 @@
+// Unpacks a runtime's zip archive into an empty staging folder, with zlib's
+// inflate: the archive's single top folder is taken off, and every entry is
+// checked before anything of it is written (its name, that it is not
+// encrypted, that it is stored or deflated) and after (its size and
+// CRC-32). Entries are read through the central directory, which holds the
+// authoritative sizes; a data descriptor changes nothing.
+#pragma once
+
+#include <windows.h>
+
+#include "base/text.h"
+
+enum class UnpackFailure {
+    None,
+    CannotRead,        // the archive file
+    NotAnArchive,      // no end record, or its offsets point outside the file
+    Zip64,             // sizes beyond 4 GB are not supported
+    TooManyEntries,
+    NoSingleTopFolder,
+    BadName,
+    Encrypted,
+    Method,            // neither stored nor deflate
+    Damaged,           // a local header, or data that does not inflate
+    WrongSize,
+    WrongCrc,
+    TooLarge,          // more than the unpacked bound in all
+    CannotWrite,
+    Cancelled,
+    Incomplete,        // no bin\javaw.exe or release file
+};
+
+struct UnpackResult {
+    UnpackFailure failure = UnpackFailure::None;
+    DWORD error = 0;    // the system's error, for reading and writing
+    Text entry;         // the entry that failed, as the archive names it
+    Text detail;        // for a bad name: why
+    unsigned files = 0; // files written
+};
+
+// `cancel` is polled between chunks; non-zero stops the unpacking.
+UnpackResult unpackRuntimeArchive(const Text& archive, const Text& staging, const volatile LONG* cancel);
+
+// The fixed text for the trace and the dialog.
+const char* unpackFailureText(UnpackFailure failure);

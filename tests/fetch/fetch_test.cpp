@@ -1,0 +1,159 @@
+// The download path's pure pieces and the unpacker, in process: which names
+// an archive may hold, where the runtime goes, the proxy rules, and what the
+// unpacker refuses before it writes anything.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "fetch/archive_names.h"
+#include "fetch/proxy_settings.h"
+#include "fetch/runtime_store.h"
+#include "fetch/sha256.h"
+#include "fetch/zip_unpack.h"
+#include "temp_folder.h"
+#include "zip_writer.h"
+
+TEST(ArchiveNames, RefusesEveryNameThatCouldLeaveTheStagingFolder) {
+    const struct {
+        const char* name;
+        NameVerdict verdict;
+    } cases[] = {
+        {"jdk/bin/java.exe", NameVerdict::Accepted},
+        {"jdk/bin/", NameVerdict::Accepted},
+        {"jdk\\lib\\x.jar", NameVerdict::Accepted},
+        {"", NameVerdict::Empty},
+        {"/etc/passwd", NameVerdict::Absolute},
+        {"\\\\server\\share\\x", NameVerdict::Absolute},
+        {"C:/Windows/x.dll", NameVerdict::DriveOrStream},
+        {"jdk/release:stream", NameVerdict::DriveOrStream},
+        {"jdk/../../evil.txt", NameVerdict::ParentStep},
+        {"jdk/..\\evil.txt", NameVerdict::ParentStep},
+        {"jdk/./x", NameVerdict::ParentStep},
+        {"jdk//x", NameVerdict::EmptyPart},
+        {"jdk/bin./x", NameVerdict::TrailingDotOrBlank},
+        {"jdk/a\x01" "b", NameVerdict::BadCharacter},
+        {"jdk/a?b", NameVerdict::BadCharacter},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.verdict, checkArchiveName(c.name, strlen(c.name))) << c.name;
+    }
+    EXPECT_EQ(NameVerdict::TooLong, checkArchiveName(std::string(201, 'a').c_str(), 201));
+}
+
+TEST(ArchiveNames, TakeOffTheTopFolder) {
+    EXPECT_STREQ("jdk-17", topFolderOf("jdk-17/bin/java.exe", 19).c_str());
+    EXPECT_STREQ("bin\\java.exe", belowTopFolder("jdk-17/bin/java.exe", 19).c_str());
+    EXPECT_STREQ("bin", belowTopFolder("jdk-17/bin/", 11).c_str());
+    EXPECT_STREQ("", belowTopFolder("jdk-17/", 7).c_str());
+    EXPECT_TRUE(isPlainFolderName("Vendor\\My App"));
+    for (const char* bad : {"", "..", "a\\..\\b", "C:\\x", "a/b", "\\a", "a\\"}) {
+        EXPECT_FALSE(isPlainFolderName(bad)) << bad;
+    }
+}
+
+TEST(RuntimeStore, NamesTheFoldersAfterTheDigest) {
+    const RuntimeStore store = runtimeStoreFor("C:\\Users\\u\\AppData\\Local", "MyApp", "ABCDEF0123456789ffff");
+    EXPECT_STREQ("C:\\Users\\u\\AppData\\Local\\MyApp\\runtime\\abcdef012345", store.home.c_str());
+    EXPECT_STREQ("C:\\Users\\u\\AppData\\Local\\MyApp\\runtime\\abcdef012345.part", store.partFile.c_str());
+    EXPECT_STREQ("C:\\Users\\u\\AppData\\Local\\MyApp\\runtime\\abcdef012345.staging", store.staging.c_str());
+    EXPECT_STREQ("MyApp", defaultRuntimeFolderName("C:\\x y\\MyApp.EXE").c_str());
+    EXPECT_STREQ("tool", defaultRuntimeFolderName("tool").c_str());
+}
+
+TEST(Sha256Text, ParsesSixtyFourHexDigitsOnly) {
+    BYTE digest[SHA256_BYTES];
+    const std::string good(64, 'a');
+    ASSERT_TRUE(parseSha256Hex(("0F" + good.substr(2)).c_str(), digest));
+    EXPECT_EQ(0x0F, digest[0]);
+    EXPECT_EQ("0f" + good.substr(2), sha256Hex(digest).c_str());
+    EXPECT_FALSE(parseSha256Hex(good.substr(1).c_str(), digest));
+    EXPECT_FALSE(parseSha256Hex((good.substr(1) + "g").c_str(), digest));
+    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", sha256Of(""));
+}
+
+TEST(ProxyRules, EnvironmentProxyUnlessExcluded) {
+    const struct {
+        const char* host;
+        const char* value;
+        const char* noProxy;
+        const char* proxy;
+    } cases[] = {
+        {"cdn.example.com", "http://user:pw@proxy.lan:3128/", "", "proxy.lan:3128"},
+        {"cdn.example.com", "proxy.lan:8080", "other.org, .example.com", ""},
+        {"example.com", "proxy.lan:8080", "example.com:443", ""},
+        {"badexample.com", "proxy.lan:8080", "example.com", "proxy.lan:8080"},
+        {"cdn.example.com", "proxy.lan:8080", "*", ""},
+        {"cdn.example.com", "", "", ""},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(c.proxy, environmentProxy(c.host, c.value, c.noProxy).c_str()) << c.host;
+    for (const char* local : {"localhost", "127.0.0.1", "127.1.2.3", "[::1]"}) EXPECT_TRUE(isLoopbackHost(local));
+    EXPECT_FALSE(isLoopbackHost("127example.com"));
+}
+
+namespace {
+
+const std::string RUNTIME = "jdk/bin/javaw.exe";
+
+std::vector<ZipEntry> runtimeEntries() {
+    return {{"jdk/", ""}, {RUNTIME, std::string(5000, 'x')}, {"jdk/release", "JAVA_VERSION=\"17\"\n", false}};
+}
+
+}  // namespace
+
+TEST(ZipUnpack, UnpacksAGoodArchiveAndRefusesEveryFault) {
+    struct Case {
+        const char* what;
+        std::vector<ZipEntry> extra;
+        UnpackFailure failure;
+    };
+    ZipEntry encrypted{"jdk/secret", "x", false, 1};
+    ZipEntry method{"jdk/x", "abc", false, 0, 12};
+    ZipEntry wrongCrc{"jdk/lib/x", std::string(3000, 'y')};
+    wrongCrc.wrongCrc = true;
+    const Case cases[] = {
+        {"good", {{"jdk/lib/a/b.txt", "hello"}, {"jdk/empty", ""}}, UnpackFailure::None},
+        {"parent step", {{"jdk/../../evil.txt", "x"}}, UnpackFailure::BadName},
+        {"absolute", {{"/evil.txt", "x"}}, UnpackFailure::BadName},
+        {"drive", {{"C:/evil.txt", "x"}}, UnpackFailure::BadName},
+        {"second top folder", {{"other/x", "x"}}, UnpackFailure::NoSingleTopFolder},
+        {"file at the top", {{"readme", "x"}}, UnpackFailure::NoSingleTopFolder},
+        {"encrypted", {encrypted}, UnpackFailure::Encrypted},
+        {"method", {method}, UnpackFailure::Method},
+        {"crc", {wrongCrc}, UnpackFailure::WrongCrc},
+        {"twice", {{RUNTIME, "again"}}, UnpackFailure::CannotWrite},
+    };
+    for (const Case& c : cases) {
+        TempFolder temp("unpack");
+        std::vector<ZipEntry> entries = runtimeEntries();
+        entries.insert(entries.end(), c.extra.begin(), c.extra.end());
+        writeFile(temp / "a.zip", zipArchive(entries));
+        const volatile LONG cancel = 0;
+        const UnpackResult result = unpackRuntimeArchive((temp / "a.zip").c_str(), (temp / "staging").c_str(), &cancel);
+        EXPECT_EQ(c.failure, result.failure) << c.what;
+        // Refused names are refused before anything is written.
+        if (c.failure == UnpackFailure::BadName) {
+            EXPECT_FALSE(fileExists(temp / "staging")) << c.what;
+        }
+        EXPECT_FALSE(fileExists(temp / "evil.txt")) << c.what;
+        if (c.failure == UnpackFailure::None) {
+            EXPECT_EQ(std::string(5000, 'x'), readFile(temp / "staging\\bin\\javaw.exe"));
+            EXPECT_EQ("hello", readFile(temp / "staging\\lib\\a\\b.txt"));
+            EXPECT_EQ(4u, result.files);
+        }
+    }
+}
+
+TEST(ZipUnpack, RequiresTheRuntimesFilesAndAnArchive) {
+    TempFolder temp("unpack");
+    const volatile LONG cancel = 0;
+    writeFile(temp / "a.zip", zipArchive({{"jdk/release", "x"}}));
+    EXPECT_EQ(UnpackFailure::Incomplete,
+              unpackRuntimeArchive((temp / "a.zip").c_str(), (temp / "s1").c_str(), &cancel).failure);
+    std::string cut = zipArchive(runtimeEntries());
+    writeFile(temp / "b.zip", cut.substr(0, cut.size() / 2));
+    EXPECT_EQ(UnpackFailure::NotAnArchive,
+              unpackRuntimeArchive((temp / "b.zip").c_str(), (temp / "s2").c_str(), &cancel).failure);
+}

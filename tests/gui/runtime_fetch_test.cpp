@@ -1,0 +1,223 @@
+// The runtime on demand, end to end: a launcher that finds no runtime
+// downloads the pinned archive from a server on 127.0.0.1, checks it,
+// unpacks it under %LOCALAPPDATA% and starts the application with it; every
+// fault ends in the missing-runtime dialog with one more line, and leaves
+// nothing half-written behind.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "java_home.h"
+#include "java_registry.h"
+#include "scenario.h"
+#include "test_http_server.h"
+#include "window_driver.h"
+#include "zip_writer.h"
+
+namespace {
+
+const int PROP_RUNTIME_URL = 115, PROP_RUNTIME_SHA256 = 116, PROP_RUNTIME_SIZE = 117;
+const std::string DIALOG = " --class #32770 --title \"Application Cannot Start\" --timeout 60000";
+const std::string PROGRESS = " --class JavaLauncherProgress --timeout 30000";
+const std::string FAILED = "The Java runtime could not be downloaded: ";
+const std::string TOP = "jdk-17.0.2";
+
+// The application starts recorded in the home, once there are `count` or
+// 30 seconds have passed: the launcher may end before its child records.
+size_t applicationStarts(const std::string& home, size_t count) {
+    for (int waited = 0; applicationStartsIn(home).size() < count && waited < 30000; waited += 50) Sleep(50);
+    return applicationStartsIn(home).size();
+}
+
+struct FetchScenario : Scenario {
+    JavaRegistry emptyRegistry;
+    TestHttpServer server;
+    std::string local = root() + "\\local";
+    std::string archive;
+
+    explicit FetchScenario(const std::vector<ZipEntry>& extra = {}) {
+        makeFolders(local);
+        JavaHome source(root() + "\\source\\" + TOP);
+        source.version("17.0.2").release("17.0.2");
+        std::vector<ZipEntry> entries = entriesOfFolder(source.home(), TOP);
+        entries.insert(entries.end(), extra.begin(), extra.end());
+        archive = zipArchive(entries);
+        configure("/jdk.zip");
+    }
+    void configure(const std::string& path, size_t size = 0, const std::string& hash = "") {
+        useLauncher(LauncherSpec::shipped()
+                        .set(PROP_RUNTIME_URL, server.url(path))
+                        .set(PROP_RUNTIME_SHA256, hash.empty() ? sha256Of(archive) : hash)
+                        .set(PROP_RUNTIME_SIZE, std::to_string(size ? size : archive.size())));
+    }
+    void serveArchive(size_t chunk = 0) { server.serve("/jdk.zip", ServedPath{ServedPath::Body, archive, "", 200, chunk, 100}); }
+    std::string runtimeFolder() const { return local + "\\launcher\\runtime"; }
+    std::string home() const { return runtimeFolder() + "\\" + sha256Of(archive).substr(0, 12); }
+    RunOptions options(RunOptions o = RunOptions()) const {
+        o.environment["LOCALAPPDATA"] = local;
+        for (const char* proxy : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"}) o.environment[proxy] = std::nullopt;
+        o.timeoutMs = 90000;
+        return o;
+    }
+    // What the runtime folder holds besides the runtime.
+    std::vector<std::string> leftovers() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((runtimeFolder() + "\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != ".." && runtimeFolder() + "\\" + name != home()) names.push_back(name);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
+    }
+    // Runs the launcher, which is to show the dialog; gives its last line.
+    std::string dialogLine(TracedRun* run, const std::function<void(const std::string&)>& before = nullptr) {
+        std::vector<WindowReport> seen;
+        std::function<void(const std::string&)> user = [&](const std::string& select) {
+            if (before) before(select);
+            seen = drive("wait " + select + DIALOG).windows;
+            drive("key " + select + DIALOG + " enter");
+        };
+        *run = Scenario::run("", drivenBy(user, options()));
+        const WindowReport* text = findChild(seen, "RichEdit20A");
+        if (!text) return "(no dialog)";
+        return text->text.substr(text->text.rfind("\r\n") + 2);
+    }
+};
+
+}  // namespace
+
+TEST(RuntimeFetch, StartsTheApplicationWithTheDownloadedRuntimeAndTheNextStartMakesNoRequest) {
+    const struct {
+        const char* what;
+        const char* path;
+    } cases[] = {{"direct", "/jdk.zip"}, {"a chain of redirects", "/r1"}};
+    for (const auto& c : cases) {
+        FetchScenario s;
+        s.serveArchive();
+        s.server.serve("/r1", ServedPath{ServedPath::Redirect, "", s.server.url("/r2")});
+        s.server.serve("/r2", ServedPath{ServedPath::Redirect, "", "/r3"});
+        s.server.serve("/r3", ServedPath{ServedPath::Redirect, "", s.server.url("/jdk.zip")});
+        s.configure(c.path);
+        TracedRun first = s.run("", s.options());
+        EXPECT_EQ(0u, first.exitCode) << c.what;
+        EXPECT_TRUE(first.has("Runtime download: installed " + s.home())) << c.what;
+        EXPECT_TRUE(first.has("Jre path: " + s.home() + "\\bin\\javaw.exe")) << c.what;
+        EXPECT_EQ(1, s.server.requests("/jdk.zip")) << c.what;
+        EXPECT_TRUE(s.leftovers().empty()) << c.what;
+        if (std::string(c.path) == "/r1") {
+            EXPECT_TRUE(first.has("Runtime download: redirected to /r3"));
+        }
+
+        TracedRun second = s.run("", s.options());
+        EXPECT_EQ(0u, second.exitCode) << c.what;
+        EXPECT_TRUE(second.has("Per-user runtime: " + s.home())) << c.what;
+        EXPECT_EQ(-1, second.indexOf("Search for Jre")) << c.what;
+        EXPECT_EQ(-1, second.indexOf("Runtime download: ")) << c.what;
+        EXPECT_EQ(1, s.server.requests("/jdk.zip")) << c.what;
+        EXPECT_EQ(2u, applicationStarts(s.home(), 2)) << c.what;
+    }
+}
+
+TEST(RuntimeFetch, EveryFaultEndsInTheDialogWithItsLineAndLeavesNothingBehind) {
+    const ZipEntry climbing{TOP + "/../../evil.txt", "x"};
+    const ZipEntry absolute{"/evil.txt", "x"};
+    const struct {
+        const char* what;
+        ServedPath::Kind kind;
+        std::vector<ZipEntry> extra;
+        int sizeChange;
+        bool wrongHash;
+        std::string line;  // the dialog's last line; ending in '*', its start
+    } cases[] = {
+        {"404", ServedPath::Status, {}, 0, false, FAILED + "the server answered 404."},
+        {"wrong hash", ServedPath::Body, {}, 0, true, FAILED + "SHA-256 mismatch."},
+        {"short size", ServedPath::Body, {}, 1, false, FAILED + "size mismatch."},
+        {"long size", ServedPath::Body, {}, -1, false, FAILED + "size mismatch."},
+        // Under Wine the cut reads as a clean end; Windows reports an error.
+        {"cut halfway", ServedPath::CutHalfway, {}, 0, false, FAILED + "*"},
+        {"never answers", ServedPath::NeverAnswer, {}, 0, false, FAILED + "the server did not answer in time (error *"},
+        {"..\\ in a name", ServedPath::Body, {climbing}, 0, false, FAILED + "unsafe entry name."},
+        {"absolute name", ServedPath::Body, {absolute}, 0, false, FAILED + "unsafe entry name."},
+    };
+    for (const auto& c : cases) {
+        FetchScenario s(c.extra);
+        s.server.serve("/jdk.zip", ServedPath{c.kind, s.archive, "", 404});
+        s.configure("/jdk.zip", s.archive.size() + c.sizeChange, c.wrongHash ? std::string(64, '0') : "");
+        TracedRun run;
+        const std::string line = s.dialogLine(&run);
+        if (c.line.back() == '*') {
+            EXPECT_EQ(0u, line.find(c.line.substr(0, c.line.size() - 1))) << c.what << ": " << line;
+        } else {
+            EXPECT_EQ(c.line, line) << c.what;
+        }
+        EXPECT_EQ(1u, run.exitCode) << c.what;
+        EXPECT_EQ(0, run.lines.back().compare(0, 10, "Jre path: ")) << c.what;
+        EXPECT_TRUE(s.leftovers().empty()) << c.what;
+        EXPECT_FALSE(fileExists(s.home())) << c.what;
+        EXPECT_FALSE(fileExists(s.local + "\\evil.txt") || fileExists(s.local + "\\launcher\\evil.txt") ||
+                     fileExists(s.runtimeFolder() + "\\evil.txt"))
+            << c.what;
+    }
+}
+
+TEST(RuntimeFetch, TwoLaunchersAtOnceDownloadOnce) {
+    FetchScenario s;
+    s.serveArchive(8192);
+    TracedRun runs[2];
+    std::thread other([&] { runs[1] = s.run("", s.options()); });
+    runs[0] = s.run("", s.options());
+    other.join();
+    EXPECT_EQ(0u, runs[0].exitCode);
+    EXPECT_EQ(0u, runs[1].exitCode);
+    EXPECT_EQ(1, s.server.requests("/jdk.zip"));
+    EXPECT_TRUE(runs[0].has("Runtime download: installed by another launcher") ||
+                runs[1].has("Runtime download: installed by another launcher"));
+    EXPECT_EQ(2u, applicationStarts(s.home(), 2));
+    EXPECT_TRUE(s.leftovers().empty());
+}
+
+TEST(RuntimeFetch, ALauncherEndedMidDownloadIsCleanedUpAtTheNextStart) {
+    FetchScenario s;
+    s.serveArchive(1024);
+    RunOptions cut = s.options();
+    cut.timeoutMs = 5000;
+    TracedRun ended = s.run("", cut);
+    EXPECT_TRUE(ended.timedOut);
+    EXPECT_TRUE(fileExists(s.runtimeFolder() + "\\" + sha256Of(s.archive).substr(0, 12) + ".part"));
+
+    s.serveArchive();
+    TracedRun next = s.run("", s.options());
+    EXPECT_EQ(0u, next.exitCode);
+    EXPECT_TRUE(next.has("Runtime download: removed the leftovers of an earlier start"));
+    EXPECT_EQ(1u, applicationStarts(s.home(), 1));
+    EXPECT_TRUE(s.leftovers().empty());
+}
+
+TEST(RuntimeFetch, CancelInTheProgressWindowEndsInTheDialog) {
+    FetchScenario s;
+    s.serveArchive(1024);
+    std::vector<WindowReport> progress;
+    TracedRun run;
+    const std::string line = s.dialogLine(&run, [&](const std::string& select) {
+        progress = drive("wait " + select + PROGRESS).windows;
+        saveScreenshot("runtime-download-progress");
+        drive("click " + select + PROGRESS + " --button Cancel");
+    });
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ("launcher", progress[0].text);
+    const WindowReport* text = findChild(progress, "Static", true);
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(0u, text->text.find("Downloading Java runtime: ")) << text->text;
+    EXPECT_EQ(FAILED + "cancelled.", line);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(s.leftovers().empty());
+    EXPECT_FALSE(fileExists(s.home()));
+}
