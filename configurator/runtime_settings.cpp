@@ -23,7 +23,8 @@ bool isWebAddress(const std::string& url) {
     else if (startsWithNoCase(url, "http://")) host = 7;
     if (host == 0 || host >= url.size() || url[host] == '/') return false;
     for (unsigned char c : url) {
-        if (c <= ' ' || c == 0x7F) return false;
+        // The launcher takes ASCII addresses only: %-escape anything else.
+        if (c <= ' ' || c >= 0x7F) return false;
     }
     return true;
 }
@@ -55,6 +56,7 @@ void checkRuntimeSettings(const LauncherResources& launcher) {
     require(!url || isWebAddress(*url), "PROP_RUNTIME_URL is an https:// or http:// address");
     require(!sha256 || isSha256(*sha256), "PROP_RUNTIME_SHA256 is the archive's SHA-256: 64 hex digits");
     require(!url || sha256, "PROP_RUNTIME_URL needs PROP_RUNTIME_SHA256, the archive's SHA-256 (64 hex digits)");
+    require(!url || size, "PROP_RUNTIME_URL needs PROP_RUNTIME_SIZE, the archive's size in bytes");
     require(!size || isPositiveDecimal(*size), "PROP_RUNTIME_SIZE is the archive's size in bytes: a positive decimal number");
     // The launcher puts this name under %LOCALAPPDATA%: it must stay there.
     require(!folder || (folder->find_first_of("\\/:") == std::string::npos && folder->find("..") == std::string::npos),

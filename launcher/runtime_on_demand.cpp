@@ -88,7 +88,8 @@ bool parseByteCount(const Text& text, ULONGLONG* value) {
     for (size_t i = 0; i < text.length(); ++i) {
         if (text[i] < '0' || text[i] > '9') return false;
         const unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (result > (BYTE_COUNT_MAX - digit) / 10) return false;
+        // Without a 64-bit division, which would bring the runtime library's.
+        if (result > BYTE_COUNT_MAX / 10 || (result == BYTE_COUNT_MAX / 10 && digit > BYTE_COUNT_MAX % 10)) return false;
         result = result * 10 + digit;
     }
     *value = result;

@@ -7,11 +7,11 @@ namespace {
 const char* const CLASS_NAME = "JavaLauncherProgress";
 const int WIDTH = 360, HEIGHT = 120;
 const DWORD REFRESH_MS = 100;
-const ULONGLONG MEGABYTE = 1024 * 1024;
 
-// Tenths of a megabyte as "12.3".
+// Tenths of a megabyte as "12.3", in 32 bits (a runtime is far below 400
+// TB): a 64-bit division would bring the runtime library's division code.
 Text megabytes(ULONGLONG bytes) {
-    const ULONGLONG tenths = bytes * 10 / MEGABYTE;
+    const DWORD tenths = static_cast<DWORD>((bytes * 10) >> 20);
     return decimalText(tenths / 10) + "." + decimalText(tenths % 10);
 }
 
@@ -40,9 +40,14 @@ HWND child(HWND parent, HINSTANCE instance, const char* kind, const char* text, 
 }  // namespace
 
 Text progressText(ULONGLONG received, ULONGLONG total) {
-    const ULONGLONG percent = total ? (received >= total ? 100 : received * 100 / total) : 0;
-    return "Downloading Java runtime: " + megabytes(received) + " of " + megabytes(total) + " MB (" + decimalText(percent) +
-           "%)";
+    const Text line = "Downloading Java runtime: " + megabytes(received) + " of " + megabytes(total) + " MB (";
+    // Both made to fit 32 bits, for a 32-bit division.
+    while (total > 0xFFFFFF) {
+        total >>= 1;
+        received >>= 1;
+    }
+    const DWORD percent = !total ? 0 : received >= total ? 100 : static_cast<DWORD>(received) * 100 / static_cast<DWORD>(total);
+    return line + decimalText(percent) + "%)";
 }
 
 ProgressWindow::~ProgressWindow() {

@@ -153,6 +153,7 @@ for case in "NotZip.jar|not a zip file" "NoMain.jar|names no Main-Class" "Commen
     "S-out.exe|the image is signed" \
     "--set PROP_JAR_IN_IMAGE=on|PROP_JAR_IN_IMAGE follows --embed-jar" \
     "--set PROP_RUNTIME_URL=https://example.com/jre.zip|needs PROP_RUNTIME_SHA256" \
+    "--set PROP_RUNTIME_URL=https://example.com/jre.zip --set PROP_RUNTIME_SHA256=$(printf '%064d' 0)|needs PROP_RUNTIME_SIZE" \
     "--set PROP_RUNTIME_URL=ftp://example.com/jre.zip|an https:// or http:// address" \
     "--set PROP_RUNTIME_SHA256=0123abc|64 hex digits" \
     "--set PROP_RUNTIME_SHA256=$(printf '%063dg' 0)|64 hex digits" \
