@@ -1,5 +1,6 @@
 #include "configurator/runtime_settings.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -48,6 +49,19 @@ bool isPositiveDecimal(const std::string& text) {
     return value > 0 && value <= 0x7FFFFFFFFFFFFFFFull;
 }
 
+// "MyApp" or "Vendor\MyApp": parts separated by single backslashes, none
+// empty, "." or "..", no "/" or ":" anywhere.
+bool isFolderUnderLocalAppData(const std::string& folder) {
+    if (folder.find_first_of("/:") != std::string::npos) return false;
+    for (std::size_t from = 0;;) {
+        const std::size_t end = std::min(folder.find('\\', from), folder.size());
+        const std::string part = folder.substr(from, end - from);
+        if (part.empty() || part == "." || part == "..") return false;
+        if (end == folder.size()) return true;
+        from = end + 1;
+    }
+}
+
 }  // namespace
 
 void checkRuntimeSettings(const LauncherResources& launcher) {
@@ -59,6 +73,6 @@ void checkRuntimeSettings(const LauncherResources& launcher) {
     require(!url || size, "PROP_RUNTIME_URL needs PROP_RUNTIME_SIZE, the archive's size in bytes");
     require(!size || isPositiveDecimal(*size), "PROP_RUNTIME_SIZE is the archive's size in bytes: a positive decimal number");
     // The launcher puts this name under %LOCALAPPDATA%: it must stay there.
-    require(!folder || (folder->find_first_of("\\/:") == std::string::npos && folder->find("..") == std::string::npos),
-            "PROP_RUNTIME_FOLDER is one folder name: no \\, /, .. or : in it");
+    require(!folder || isFolderUnderLocalAppData(*folder),
+            "PROP_RUNTIME_FOLDER is a folder under %LOCALAPPDATA%: names between single backslashes, no /, :, . or ..");
 }

@@ -160,9 +160,10 @@ for case in "NotZip.jar|not a zip file" "NoMain.jar|names no Main-Class" "Commen
     "--set PROP_RUNTIME_SIZE=0|a positive decimal number" \
     "--set PROP_RUNTIME_SIZE=-5|a positive decimal number" \
     "--set PROP_RUNTIME_SIZE=12MB|a positive decimal number" \
-    "--set PROP_RUNTIME_FOLDER=C:jre|one folder name" \
-    "--set PROP_RUNTIME_FOLDER=../jre|one folder name" \
-    "--set PROP_RUNTIME_FOLDER=a\\jre|one folder name"; do
+    "--set PROP_RUNTIME_FOLDER=C:jre|a folder under" \
+    "--set PROP_RUNTIME_FOLDER=../jre|a folder under" \
+    "--set PROP_RUNTIME_FOLDER=a\\..\\jre|a folder under" \
+    "--set PROP_RUNTIME_FOLDER=\\jre|a folder under"; do
   what=${case%%|*}; message=${case#*|}
   case $what in
     *.jar) args="$image out.exe --embed-jar $what" ;;
