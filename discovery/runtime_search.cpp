@@ -76,10 +76,15 @@ void loadMinimumVersion() {
     if (minimumVersion.empty()) minimumVersion = "1.3";
 }
 
-Text acceptClassic(const Text& home) {
+Text acceptClassic(const Text& home, bool judgedBefore) {
     if (jdkOnly && !pathExists(home + "\\lib\\tools.jar")) {
         traceDirect("Per-user runtime rejected: not a JDK (no lib\\tools.jar)");
         return Text();
+    }
+    if (judgedBefore) {
+        traceDirect("Per-user runtime accepted: its version was checked when it was installed");
+        runtimeHome = home;
+        return executableIn(home);
     }
     const Text version = probeJavaVersion(home);
     if (!isVersionAcceptable(version)) {
@@ -93,10 +98,10 @@ Text acceptClassic(const Text& home) {
 
 }  // namespace
 
-Text acceptGivenRuntime(const Text& home, const char* source) {
+Text acceptGivenRuntime(const Text& home, const char* source, bool judgedBefore) {
     loadMinimumVersion();
     if (isSettingPresent(PROP_MODERN_SEARCH)) return acceptModernCandidate(RuntimeCandidate{home, source});
-    return acceptClassic(home);
+    return acceptClassic(home, judgedBefore);
 }
 
 Text findJavaExecutable(const Text& launcherFolder) {

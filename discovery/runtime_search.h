@@ -11,9 +11,11 @@
 // runtime that was rejected. Never fails; every step is traced.
 Text findJavaExecutable(const Text& launcherFolder);
 
-// The runtime in `home` (a runtime the launcher installed itself) when it
+// The runtime in `home` (a runtime the launcher installs itself) when it
 // passes the rules of the search in effect: in the classic search the
 // JDK-only test and the minimum version by its probe, as JAVA_HOME gets
-// them; in the modern search every test its candidates get. Returns its
-// executable and sets runtimeHome, or empty text. Traced.
-Text acceptGivenRuntime(const Text& home, const char* source);
+// them; in the modern search every test its candidates get, which read
+// files only. A runtime `judgedBefore`, when it was installed, is not
+// probed again: a later start costs the classic search file tests only.
+// Returns its executable and sets runtimeHome, or empty text. Traced.
+Text acceptGivenRuntime(const Text& home, const char* source, bool judgedBefore);

@@ -78,6 +78,7 @@ RuntimeStore runtimeStoreFor(const Text& localAppData, const Text& folderName, c
     store.home = base;
     store.partFile = base + ".part";
     store.staging = base + ".staging";
+    store.refusedMark = base + ".refused";
     return store;
 }
 

@@ -15,6 +15,9 @@ struct RuntimeStore {
     Text home;           // runtimeFolder\<key>
     Text partFile;       // runtimeFolder\<key>.part
     Text staging;        // runtimeFolder\<key>.staging
+    // runtimeFolder\<key>.refused: the runtime failed the search's rules
+    // when it was downloaded, and the same archive would again.
+    Text refusedMark;
 };
 
 // The first 12 digits of the digest's hexadecimal form, in lower case.

@@ -134,7 +134,7 @@ bool RuntimeOnDemand::readSettings(const Text& launcherFile) {
 Text RuntimeOnDemand::installedRuntime() const {
     if (!ready_ || !isFile(store_.home + "\\bin\\" + javaExeName)) return Text();
     traceLine << "Per-user runtime: " << store_.home << traceEnd;
-    return acceptGivenRuntime(store_.home, SOURCE);
+    return acceptGivenRuntime(store_.home, SOURCE, true);
 }
 
 Text RuntimeOnDemand::fail(const Text& reason) {
@@ -144,9 +144,9 @@ Text RuntimeOnDemand::fail(const Text& reason) {
 }
 
 Text RuntimeOnDemand::fetch(HINSTANCE instance) {
-    // Already there, then the search's rules refused it: the same archive
-    // would give the same runtime.
-    if (isFile(store_.home + "\\bin\\" + javaExeName)) {
+    // Already there, then the search's rules refused it, now or when it was
+    // downloaded: the same archive would give the same runtime.
+    if (isFile(store_.home + "\\bin\\" + javaExeName) || isFile(store_.refusedMark)) {
         failureLine_ = "The Java runtime downloaded earlier does not meet the application's requirements.";
         return Text();
     }
@@ -180,11 +180,7 @@ Text RuntimeOnDemand::fetchUnderMutex(HINSTANCE instance) {
         if (!done) return Text();
         if (!isFile(executable)) return fail("the archive lacks bin\\" + javaExeName);
     }
-    const Text accepted = acceptGivenRuntime(store_.home, SOURCE);
-    if (accepted.empty()) {
-        failureLine_ = "The downloaded Java runtime does not meet the application's requirements.";
-    }
-    return accepted;
+    return acceptGivenRuntime(store_.home, SOURCE, true);
 }
 
 bool RuntimeOnDemand::runWork(HINSTANCE instance) {
@@ -222,6 +218,13 @@ bool RuntimeOnDemand::runWork(HINSTANCE instance) {
         return false;
     }
     trace("unpacked " + decimalText(unpack.files) + " files");
+    // Judged before it is placed: a runtime in place has passed.
+    if (acceptGivenRuntime(store_.staging, SOURCE, false).empty()) {
+        FileHandle mark(CreateFileA(store_.refusedMark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        failureLine_ = "The downloaded Java runtime does not meet the application's requirements.";
+        return false;
+    }
     DWORD error = 0;
     const Placement placement = placeStagedRuntime(store_, javaExeName, &error);
     if (placement == Placement::Failed) {

@@ -49,8 +49,10 @@ struct FetchScenario : Scenario {
         archive = zipArchive(entries);
         configure("/jdk.zip");
     }
-    void configure(const std::string& path, size_t size = 0, const std::string& hash = "") {
+    void configure(const std::string& path, size_t size = 0, const std::string& hash = "",
+                   const std::string& minimumVersion = "1.5") {
         useLauncher(LauncherSpec::shipped()
+                        .set(104, minimumVersion)
                         .set(PROP_RUNTIME_URL, server.url(path))
                         .set(PROP_RUNTIME_SHA256, hash.empty() ? sha256Of(archive) : hash)
                         .set(PROP_RUNTIME_SIZE, std::to_string(size ? size : archive.size())));
@@ -124,6 +126,20 @@ TEST(RuntimeFetch, StartsTheApplicationWithTheDownloadedRuntimeAndTheNextStartMa
         EXPECT_EQ(1, s.server.requests("/jdk.zip")) << c.what;
         EXPECT_EQ(2u, applicationStarts(s.home(), 2)) << c.what;
     }
+}
+
+// Judged by the search's rules before it is placed: a runtime below the
+// minimum is never placed, and the same archive is not downloaded again.
+TEST(RuntimeFetch, RuntimeThatFailsTheRulesIsNotPlacedNorDownloadedAgain) {
+    FetchScenario s;
+    s.serveArchive();
+    s.configure("/jdk.zip", 0, "", "18");
+    TracedRun run;
+    EXPECT_EQ("The downloaded Java runtime does not meet the application's requirements.", s.dialogLine(&run));
+    EXPECT_EQ(std::vector<std::string>{sha256Of(s.archive).substr(0, 12) + ".refused"}, s.leftovers());
+    EXPECT_FALSE(fileExists(s.home() + "\\bin\\javaw.exe"));
+    EXPECT_EQ("The Java runtime downloaded earlier does not meet the application's requirements.", s.dialogLine(&run));
+    EXPECT_EQ(1, s.server.requests("/jdk.zip"));
 }
 
 TEST(RuntimeFetch, EveryFaultEndsInTheDialogWithItsLineAndLeavesNothingBehind) {
