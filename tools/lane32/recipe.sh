@@ -11,6 +11,6 @@ printf '%s\n' virtio_pci virtio_blk ext4 >>/etc/initramfs-tools/modules
 dpkg --add-architecture i386
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
-  wine wine32 wine64 xvfb xauth python3 cmake linux-image-amd64 kmod procps
+  wine wine32 wine64 xvfb xauth python3 cmake linux-image-amd64 kmod procps iproute2
 apt-get clean
 rm -rf /var/lib/apt/lists/*
