@@ -134,7 +134,7 @@ void gatherFromRegistry(CandidateList& list) {
             RegistryKey vendorKey;
             for (int i = 0; i < layoutCount; ++i) {
                 const RegistryLayout& layout = REGISTRY_LAYOUTS[i];
-                if (i == 0 || lstrcmpA(layout.vendor, REGISTRY_LAYOUTS[i - 1].vendor) != 0) {
+                if (i == 0 || Text(layout.vendor) != REGISTRY_LAYOUTS[i - 1].vendor) {
                     vendorKey = openKey(root.key, layout.vendor, views[v].flag);
                 }
                 if (!vendorKey) continue;

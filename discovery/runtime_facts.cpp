@@ -25,7 +25,9 @@ FileHandle openForReading(const Text& path) {
 }
 
 bool readAt(HANDLE file, DWORD offset, BYTE* buffer, DWORD size) {
-    if (SetFilePointer(file, static_cast<LONG>(offset), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
     DWORD read = 0;
     return ReadFile(file, buffer, size, &read, nullptr) && read == size;
 }

@@ -23,7 +23,7 @@ const size_t CAPTURE_MAX = 16384;
 // The character at `s` as one code: a lead byte and its trail form one.
 unsigned characterCode(const unsigned char*& s) {
     unsigned code = *s++;
-    if (IsDBCSLeadByte(static_cast<BYTE>(code)) && *s) code = (code << 8) | *s++;
+    if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(code)) && *s) code = (code << 8) | *s++;
     return code;
 }
 

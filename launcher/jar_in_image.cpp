@@ -58,11 +58,12 @@ bool jarEndIsReadable(const Text& path) {
     unsigned char tail[ZIP_END_SEARCH_MAX];
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD high = 0;
-    const DWORD low = file ? GetFileSize(file.get(), &high) : INVALID_FILE_SIZE;
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
-    const DWORD wanted = high == 0 && low < ZIP_END_SEARCH_MAX ? low : ZIP_END_SEARCH_MAX;
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.get(), &size)) return false;
+    const DWORD wanted = size.QuadPart < static_cast<LONGLONG>(ZIP_END_SEARCH_MAX) ? static_cast<DWORD>(size.QuadPart) : ZIP_END_SEARCH_MAX;
+    LARGE_INTEGER back;
+    back.QuadPart = -static_cast<LONGLONG>(wanted);
     DWORD read = 0;
-    return SetFilePointer(file.get(), -static_cast<LONG>(wanted), nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+    return SetFilePointerEx(file.get(), back, nullptr, FILE_END) &&
            ReadFile(file.get(), tail, wanted, &read, nullptr) && read == wanted && zipEndReachesTheEnd(tail, wanted);
 }

@@ -8,7 +8,7 @@ bool removeAllOccurrences(Text& text, const char* switchText, const char* replac
     const size_t switchLength = strlen(switchText);
     // A replacement that holds the switch itself would be found again for
     // ever; the search then goes on behind it.
-    const bool skipReplacement = strstr(replacement, switchText) != nullptr;
+    const bool skipReplacement = Text(replacement).find(switchText) != Text::npos;
     for (size_t at = text.find(switchText); at != Text::npos;) {
         found = true;
         Text replaced = text.substr(0, at);

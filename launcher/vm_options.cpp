@@ -79,7 +79,9 @@ Text joinVmOptionLines(const char* bytes, size_t length) {
             ++at;
         }
         // The line goes through a terminated buffer: a NUL ends its text.
-        result.append(bytes + lineStart, strnlen(bytes + lineStart, at - lineStart));
+        size_t textEnd = lineStart;
+        while (textEnd < at && bytes[textEnd] != '\0') ++textEnd;
+        result.append(bytes + lineStart, textEnd - lineStart);
         result.append(' ');
         // The end of the input, or a read that took nothing at all.
         if (at >= length) return result;

@@ -1,5 +1,7 @@
 #include "process/single_instance.h"
 
+#include <string.h>
+
 #include "base/trace.h"
 #include "process/application_window.h"
 
@@ -32,7 +34,8 @@ ProcessHandle openRecordedProcess(const InstanceRecord& record) {
     ProcessHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, record.processId));
     FILETIME created;
     if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && creationTime(process.get(), &created) &&
-        CompareFileTime(&created, &record.created) == 0) {
+        created.dwLowDateTime == record.created.dwLowDateTime &&
+        created.dwHighDateTime == record.created.dwHighDateTime) {
         return process;
     }
     return ProcessHandle();
@@ -79,9 +82,9 @@ bool SingleInstance::claim(const char* name) {
     const int length = instanceObjectName(name, object);
     traceLine << "PROP_SINGLE_INSTANCE: " << object << traceEnd;
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    lstrcpyA(object + length, ".lock");
+    memcpy(object + length, ".lock", sizeof ".lock");
     mutex_.reset(CreateMutexA(&inheritable, FALSE, object));
-    lstrcpyA(object + length, ".process");
+    memcpy(object + length, ".process", sizeof ".process");
     section_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(InstanceRecord), object));
     if (section_) view_.reset(MapViewOfFile(section_.get(), FILE_MAP_WRITE, 0, 0, sizeof(InstanceRecord)));
     if (!mutex_ || !view_) return withoutCheck("Single instance: no instance objects, no check");

@@ -99,7 +99,7 @@ Text startFailureMessage(DWORD exitCode, const Text& output) {
         size_t length = end - start;
         end = start > 0 ? start - 1 : 0;
         if (length > 0 && output[start + length - 1] == '\r') --length;
-        if (length == 0 || strncmp(output.c_str() + start, "Picked up ", 10) == 0) continue;
+        if (length == 0 || (length >= 10 && memcmp(output.c_str() + start, "Picked up ", 10) == 0)) continue;
         const size_t needed = length + (lines > 0 ? 1 : 0);
         if (needed > at) {
             if (lines > 0) break;
