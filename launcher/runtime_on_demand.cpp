@@ -19,7 +19,12 @@ const ULONGLONG BYTE_COUNT_MAX = 0xFFFFFFFFFFFFFFFFULL;
 
 void trace(const Text& line) { traceDirect("Runtime download: " + line); }
 
-Text withError(const Text& text, DWORD error) { return error ? text + " (error " + decimalText(error) + ")" : text; }
+Text withError(const Text& text, DWORD error) {
+    if (!error) return text;
+    char suffix[24];
+    wsprintfA(suffix, " (error %lu)", error);
+    return text + suffix;
+}
 
 bool isFile(const Text& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());

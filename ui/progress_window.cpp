@@ -8,12 +8,9 @@ const char* const CLASS_NAME = "JavaLauncherProgress";
 const int WIDTH = 360, HEIGHT = 120;
 const DWORD REFRESH_MS = 100;
 
-// Tenths of a megabyte as "12.3", in 32 bits (a runtime is far below 400
-// TB): a 64-bit division would bring the runtime library's division code.
-Text megabytes(ULONGLONG bytes) {
-    const DWORD tenths = static_cast<DWORD>((bytes * 10) >> 20);
-    return decimalText(tenths / 10) + "." + decimalText(tenths % 10);
-}
+// Tenths of a megabyte, in 32 bits (a runtime is far below 400 TB): a
+// 64-bit division would bring the runtime library's division code.
+DWORD megabyteTenths(ULONGLONG bytes) { return static_cast<DWORD>((bytes * 10) >> 20); }
 
 bool registerClass(HINSTANCE instance) {
     WNDCLASSA windowClass = {};
@@ -40,14 +37,17 @@ HWND child(HWND parent, HINSTANCE instance, const char* kind, const char* text, 
 }  // namespace
 
 Text progressText(ULONGLONG received, ULONGLONG total) {
-    const Text line = "Downloading Java runtime: " + megabytes(received) + " of " + megabytes(total) + " MB (";
+    const DWORD receivedTenths = megabyteTenths(received), totalTenths = megabyteTenths(total);
     // Both made to fit 32 bits, for a 32-bit division.
     while (total > 0xFFFFFF) {
         total >>= 1;
         received >>= 1;
     }
     const DWORD percent = !total ? 0 : received >= total ? 100 : static_cast<DWORD>(received) * 100 / static_cast<DWORD>(total);
-    return line + decimalText(percent) + "%)";
+    char line[96];
+    wsprintfA(line, "Downloading Java runtime: %lu.%lu of %lu.%lu MB (%lu%%)", receivedTenths / 10, receivedTenths % 10,
+              totalTenths / 10, totalTenths % 10, percent);
+    return line;
 }
 
 ProgressWindow::~ProgressWindow() {
