@@ -7,8 +7,8 @@
 set -eu
 image="$1"
 case "$2" in
-  32) objdump=i686-w64-mingw32-objdump magic=010b kind="PE32 (32-bit)" limit=110592 ;;
-  64) objdump=x86_64-w64-mingw32-objdump magic=020b kind="PE32+ (64-bit)" limit=114688 ;;
+  32) objdump=i686-w64-mingw32-objdump magic=010b kind="PE32 (32-bit)" limit=98304 ;;
+  64) objdump=x86_64-w64-mingw32-objdump magic=020b kind="PE32+ (64-bit)" limit=106496 ;;
   *) echo "usage: check_image.sh IMAGE 32|64"; exit 2 ;;
 esac
 fail() { echo "FAIL: $*"; exit 1; }
@@ -26,5 +26,5 @@ imports=$(echo "$headers" | sed -n 's/^\s*DLL Name: //p' | LC_ALL=C sort | tr '\
 [ "$imports" = "$expected" ] || fail "imports [$imports], expected exactly [$expected]"
 
 size=$(stat -c %s "$image")
-[ "$size" -lt "$limit" ] || fail "the $2-bit launcher is $size bytes, not under $((limit / 1024)) KB"
+[ "$size" -le "$limit" ] || fail "the $2-bit launcher is $size bytes, over $((limit / 1024)) KB"
 echo "OK: $kind GUI image, $size bytes, imports: $imports"
