@@ -8,9 +8,6 @@
 
 namespace {
 
-// The end record's signature, off by one: the launcher's own image must not
-// hold it, or a jar appended to the image would seem to end twice.
-const volatile DWORD END_RECORD_PLUS_ONE = 0x06054b51;
 const DWORD CENTRAL_RECORD = 0x02014b50;
 const DWORD LOCAL_RECORD = 0x04034b50;
 const DWORD END_SIZE = 22;
@@ -127,7 +124,7 @@ bool Unpacker::readDirectory() {
     if (!readAt(archive_.get(), tailAt, tail, tailLength)) return fail(UnpackFailure::CannotRead, GetLastError());
     for (DWORD at = tailLength - END_SIZE + 1; at-- > 0;) {
         const BYTE* end = tail + at;
-        if (dword(end) + 1 != END_RECORD_PLUS_ONE) continue;
+        if (!isZipEndRecord(end)) continue;
         if (word(end + 10) == 0xFFFF || dword(end + 12) == 0xFFFFFFFF || dword(end + 16) == 0xFFFFFFFF) {
             return fail(UnpackFailure::Zip64);
         }
@@ -317,6 +314,8 @@ UnpackResult Unpacker::run(const Text& archive) {
 }
 
 }  // namespace
+
+bool isZipEndRecord(const unsigned char* at) { return at[0] == 'P' && at[1] == 'K' && at[2] == 5 && at[3] == 6; }
 
 UnpackResult unpackRuntimeArchive(const Text& archive, const Text& staging, const volatile LONG* cancel) {
     Unpacker* unpacker = new Unpacker(staging, cancel);

@@ -10,6 +10,11 @@
 
 #include "base/text.h"
 
+// Whether a zip end record starts at `at` (4 bytes readable). Compared
+// byte by byte, so that the launcher's own image never holds the signature:
+// a jar appended to the image would seem to end twice.
+bool isZipEndRecord(const unsigned char* at);
+
 enum class UnpackFailure {
     None,
     CannotRead,        // the archive file

@@ -6,13 +6,12 @@
 #include "base/handle.h"
 #include "base/settings.h"
 #include "base/trace.h"
+#include "fetch/zip_unpack.h"
 
 namespace {
 
 const size_t END_RECORD_SIZE = 22;
 const size_t COMMENT_LENGTH_FIELD = 20;
-
-bool isEndRecordAt(const unsigned char* at) { return at[0] == 'P' && at[1] == 'K' && at[2] == 5 && at[3] == 6; }
 
 // The text in the ANSI code page; false when a character has none there.
 bool inAnsiCodePage(const wchar_t* wide, Text& ansi) {
@@ -30,7 +29,7 @@ bool inAnsiCodePage(const wchar_t* wide, Text& ansi) {
 bool zipEndReachesTheEnd(const unsigned char* tail, size_t length) {
     if (length < END_RECORD_SIZE) return false;
     for (size_t at = length - END_RECORD_SIZE + 1; at-- > 0;) {
-        if (!isEndRecordAt(tail + at)) continue;
+        if (!isZipEndRecord(tail + at)) continue;
         const size_t comment = tail[at + COMMENT_LENGTH_FIELD] | (tail[at + COMMENT_LENGTH_FIELD + 1] << 8);
         if (at + END_RECORD_SIZE + comment == length) return true;
     }
@@ -60,7 +59,8 @@ bool jarEndIsReadable(const Text& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.get(), &size)) return false;
-    const DWORD wanted = size.QuadPart < static_cast<LONGLONG>(ZIP_END_SEARCH_MAX) ? static_cast<DWORD>(size.QuadPart) : ZIP_END_SEARCH_MAX;
+    const DWORD wanted =
+        size.QuadPart < static_cast<LONGLONG>(ZIP_END_SEARCH_MAX) ? static_cast<DWORD>(size.QuadPart) : ZIP_END_SEARCH_MAX;
     LARGE_INTEGER back;
     back.QuadPart = -static_cast<LONGLONG>(wanted);
     DWORD read = 0;

@@ -45,9 +45,7 @@ int startShowCommand() {
 
 }  // namespace
 
-// force_align_arg_pointer: the 32-bit system enters with the stack aligned
-// to 4 bytes only.
-extern "C" __attribute__((noreturn, force_align_arg_pointer)) void launcherStart() {
+extern "C" __attribute__((noreturn)) void launcherStart() {
     // The start-up code would patch references to data imported from DLLs;
     // the launcher imports functions only, and stops should that change.
     if (&__RUNTIME_PSEUDO_RELOC_LIST__ != &__RUNTIME_PSEUDO_RELOC_LIST_END__) abort();
