@@ -62,6 +62,21 @@ TEST(VersionProbe, DropsTheFirst14BytesOfWhatItRead) {
                                    .c_str());
 }
 
+// Builds that answer "openjdk version" give the quoted text; the classic
+// answer keeps all that follows its 14 bytes.
+TEST(VersionProbe, OtherBuildsGiveTheirQuotedVersion) {
+    struct Case {
+        const char* output;
+        const char* version;
+    };
+    const Case cases[] = {
+        {"openjdk version \"1.8.0_452\"\r\nOpenJDK Runtime Environment\r\n", "1.8.0_452"},
+        {"Picked up JAVA_TOOL_OPTIONS: -Xss4m\nopenjdk version \"17.0.15\" 2025-04-15\n", "17.0.15"},
+        {"java version \"1.8.0_301\"\r\nJava(TM) SE\r\n", "1.8.0_301\"\r\nJava(TM) SE\r\n"},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(c.version, versionFromProbeOutput(c.output).c_str()) << c.output;
+}
+
 TEST(VersionProbe, QuotesTheExecutableAndNothingElse) {
     EXPECT_STREQ("\"C:\\Program Files\\Java\\jre6\\bin\\java.exe\" -version",
                  versionProbeCommand("C:\\Program Files\\Java\\jre6").c_str());
