@@ -8,8 +8,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "java_home.h"
 #include "launcher_builder.h"
@@ -18,6 +20,7 @@
 #include "temp_folder.h"
 #include "test_paths.h"
 #include "traced_run.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -200,4 +203,37 @@ TEST(JarInImage, JavaGetsTheLaunchersOwnPath) {
         EXPECT_EQ(readFile(launcher), readFile(jar)) << jar;
         EXPECT_TRUE(run.has("Jar in image: " + asLauncherText(jar, c.unicode)));
     }
+}
+
+// Where the path has no short form Java can open (a volume without 8.3
+// names; here, one whose short form would pass MAX_PATH), the launcher reads
+// its jar by its wide path and says that the path is what Java cannot open.
+TEST(JarInImage, PathWithoutAShortFormJavaCanOpenIsNamedAsTheProblem) {
+    TempFolder root("jar in image");
+    std::string folder = root.path();
+    while (GetShortPathNameW(wide(folder, CP_UTF8).c_str(), nullptr, 0) <= MAX_PATH && folder.size() < 2 * MAX_PATH) {
+        makeFolders(folder += "\\Ω");
+    }
+    const std::string launcher = folder + "\\App.exe";
+    writeLauncher(launcher, LauncherSpec::shipped().set(114, "on"));
+    writeFile(launcher, readFile(launcher) + "PK\x05\x06" + std::string(18, '\0'));
+    JavaHome home(root / "java");
+    RunOptions options;
+    options.environment["JAVA_HOME"] = home.home();
+    std::string text;
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        const DriverResult box = drive("wait " + select + " --class #32770");
+        const WindowReport* message = findChild(box.windows, "Static", true);
+        text = message ? message->text : "(no text)";
+        drive("key " + select + " --class #32770 enter");
+    };
+    TracedRun run = runTraced("\"" + launcher + "\"", drivenBy(user, options));
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ((std::vector<std::string>{"Jar in image: the path is outside the ANSI code page", "Jar in image: ",
+                                        "Jar in image: no path of this file that Java can open"}),
+              run.from("Jar in image: "));
+    EXPECT_EQ("The application cannot start: Java cannot open this program by its path.\n"
+              "Move it to a folder whose name has only letters of the system's code page.",
+              text);
+    EXPECT_TRUE(home.applicationStarts().empty());
 }
