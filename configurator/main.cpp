@@ -1,6 +1,6 @@
 // launcher-config: configures a prebuilt launcher.exe without a C++
-// toolchain, on Linux, macOS or Windows. See usage() and the README,
-// "Configuring your launcher".
+// toolchain, on Linux, macOS or Windows. See usage() and
+// docs/configuring.md.
 #include <cstring>
 #include <iostream>
 #include <optional>
