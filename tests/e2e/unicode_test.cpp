@@ -8,10 +8,8 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "java_home.h"
 #include "launcher_builder.h"
@@ -205,35 +203,30 @@ TEST(JarInImage, JavaGetsTheLaunchersOwnPath) {
     }
 }
 
-// Where the path has no short form Java can open (a volume without 8.3
-// names; here, one whose short form would pass MAX_PATH), the launcher reads
-// its jar by its wide path and says that the path is what Java cannot open.
+// No short form Java can open (no 8.3 names; here, one past MAX_PATH): the
+// jar is read by its wide path, and the box names the path as the problem.
 TEST(JarInImage, PathWithoutAShortFormJavaCanOpenIsNamedAsTheProblem) {
     TempFolder root("jar in image");
     std::string folder = root.path();
     while (GetShortPathNameW(wide(folder, CP_UTF8).c_str(), nullptr, 0) <= MAX_PATH && folder.size() < 2 * MAX_PATH) {
         makeFolders(folder += "\\Ω");
     }
-    const std::string launcher = folder + "\\App.exe";
-    writeLauncher(launcher, LauncherSpec::shipped().set(114, "on"));
-    writeFile(launcher, readFile(launcher) + "PK\x05\x06" + std::string(18, '\0'));
+    writeLauncher(folder + "\\App.exe", LauncherSpec::shipped().set(114, "on"));
+    writeFile(folder + "\\App.exe", readFile(folder + "\\App.exe") + "PK\x05\x06" + std::string(18, '\0'));
     JavaHome home(root / "java");
+    WindowVisit visit;
     RunOptions options;
     options.environment["JAVA_HOME"] = home.home();
-    std::string text;
-    std::function<void(const std::string&)> user = [&](const std::string& select) {
-        const DriverResult box = drive("wait " + select + " --class #32770");
-        const WindowReport* message = findChild(box.windows, "Static", true);
-        text = message ? message->text : "(no text)";
-        drive("key " + select + " --class #32770 enter");
-    };
-    TracedRun run = runTraced("\"" + launcher + "\"", drivenBy(user, options));
+    options.whileRunning = visitLauncherWindow;
+    options.context = &visit;
+    TracedRun run = runTraced("\"" + folder + "\\App.exe\"", options);
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_EQ((std::vector<std::string>{"Jar in image: the path is outside the ANSI code page", "Jar in image: ",
                                         "Jar in image: no path of this file that Java can open"}),
               run.from("Jar in image: "));
+    const WindowReport* text = findChild(visit.seen, "Static", true);
     EXPECT_EQ("The application cannot start: Java cannot open this program by its path.\n"
               "Move it to a folder whose name has only letters of the system's code page.",
-              text);
-    EXPECT_TRUE(home.applicationStarts().empty());
+              text ? text->text : "(no box)");
+    EXPECT_TRUE(home.starts().empty());
 }
