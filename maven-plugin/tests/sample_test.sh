@@ -70,10 +70,11 @@ done
 
 # The parameters' variants: EDIT@ARGUMENTS@MACHINE@LINES SHOW PRINTS (; between lines).
 # No machine: nothing made.
+convert -size 48x48 xc:red icon.ico
 printf '#!/bin/sh\necho "$@" >>"%s/called"\nexec "%s" "$@"\n' "$work" "$built_config" >own-config.sh && chmod +x own-config.sh
 for case in \
     "s|<settings>|<company>Other Ltd</company><settings>|@-DjavaLauncher.launcher=x86@14c@  CompanyName: Other Ltd;  LegalCopyright: Copyright (c) 2024 Example Ltd" \
-    "@-DjavaLauncher.embedJar=false@8664@  101  PROP_START_JAR          text     \"$name.jar\";  114  PROP_JAR_IN_IMAGE       flag     (absent)  -> off" \
+    "s|<settings>|<icon>icon.ico</icon><splash>$top/tests/data/splash-400x300.gif</splash><settings>|@-DjavaLauncher.embedJar=false@8664@  101  PROP_START_JAR          text     \"$name.jar\";  114  PROP_JAR_IN_IMAGE       flag     (absent)  -> off;Icon: 1 image: 48x48 32-bit;Splash picture (RT_BITMAP 104): GIF, 400 x 300, 1101 bytes" \
     "@-DjavaLauncher.configurator=own-config.sh@8664@  104  PROP_MIN_VERSION        text     \"17\"" \
     "@-DjavaLauncher.skip@@"; do
   old=$IFS; IFS=@; set -- $case; IFS=$old
