@@ -76,6 +76,7 @@ for case in \
     "s|<settings>|<company>Other Ltd</company><settings>|@-DjavaLauncher.launcher=x86@14c@  CompanyName: Other Ltd;  LegalCopyright: Copyright (c) 2024 Example Ltd" \
     "s|<settings>|<icon>icon.ico</icon><splash>$top/tests/data/splash-400x300.gif</splash><settings>|@-DjavaLauncher.embedJar=false@8664@  101  PROP_START_JAR          text     \"$name.jar\";  114  PROP_JAR_IN_IMAGE       flag     (absent)  -> off;Icon: 1 image: 48x48 32-bit;Splash picture (RT_BITMAP 104): GIF, 400 x 300, 1101 bytes" \
     "@-DjavaLauncher.configurator=own-config.sh@8664@  104  PROP_MIN_VERSION        text     \"17\"" \
+    "s|<configFile>[^<]*</configFile>||@@8664@  100  PROP_VM_OPTIONS         text     (absent);  101  PROP_START_JAR          text     \"$name.jar\"" \
     "@-DjavaLauncher.skip@@"; do
   old=$IFS; IFS=@; set -- $case; IFS=$old
   args=$2 width=$3 lines=${4:-}

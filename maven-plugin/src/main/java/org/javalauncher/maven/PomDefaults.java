@@ -8,14 +8,16 @@ import java.util.Map;
  * plugin's parameters say otherwise: the jar's name, the names Explorer
  * shows and the version. Written as the first configuration file that
  * launcher-config reads, so that the user's file and the parameters, which
- * come after it, win. An empty value removes a name: the shipped sample's
- * names never stay in a project's program.
+ * come after it, win. An empty value removes a name or a setting: the
+ * shipped sample's names and its VM options (which name the sample
+ * application) never stay in a project's program.
  */
 final class PomDefaults {
     private final Map<String, String> entries = new LinkedHashMap<>();
 
     PomDefaults(String jarName, String name, String organization, String inceptionYear, String windowsVersion) {
         entries.put("PROP_START_JAR", jarName);
+        entries.put("PROP_VM_OPTIONS", "");
         entries.put("file-description", name);
         entries.put("product-name", name);
         entries.put("company", organization);
