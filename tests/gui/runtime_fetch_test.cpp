@@ -16,6 +16,7 @@
 #include "java_registry.h"
 #include "scenario.h"
 #include "test_http_server.h"
+#include "time_scale.h"
 #include "window_driver.h"
 #include "zip_writer.h"
 
@@ -204,7 +205,8 @@ TEST(RuntimeFetch, ALauncherEndedMidDownloadIsCleanedUpAtTheNextStart) {
     FetchScenario s;
     s.serveArchive(1024);
     RunOptions cut = s.options();
-    cut.timeoutMs = 5000;
+    // Ended while its download still runs: a slow machine takes seconds to get there.
+    cut.timeoutMs = 5000 * timeScale();
     TracedRun ended = s.run("", cut);
     EXPECT_TRUE(ended.timedOut);
     EXPECT_TRUE(fileExists(s.runtimeFolder() + "\\" + sha256Of(s.archive).substr(0, 12) + ".part"));
