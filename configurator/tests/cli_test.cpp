@@ -231,3 +231,36 @@ TEST(LauncherConfig, UnicodeModeIsSetShownAndUndone) {
     EXPECT_EQ(2, runCli("configure " + image + " " + quoted(f / "out.exe") + " --unicode yes").exitCode);
     EXPECT_FALSE(exists(f / "out.exe"));
 }
+
+// The runtime inside the launcher and its AppUserModelID, from the options
+// or a configuration file; the 32-bit launcher says that it hosts 32-bit
+// runtimes only; an ID the system would refuse is refused.
+TEST(LauncherConfig, InProcessAndAppIdFromOptionsOrAFile) {
+    Folder f;
+    const std::string file = "in-process = on\napp-id = com.example.file\n", bad = "in-process = yes\n";
+    writeFileBytes(f / "app.conf", Bytes(file.begin(), file.end()));
+    writeFileBytes(f / "bad.conf", Bytes(bad.begin(), bad.end()));
+    const bool is32Bit = !LauncherResources(readFileBytes(launcherImagePath())).is64Bit();
+    struct Case {
+        std::string options, output, appId;  // the output's part; no id: refused
+    };
+    const Case cases[] = {
+        {"--in-process --app-id com.example.app", is32Bit ? "use launcher-x64.exe for PROP_IN_PROCESS" : "", "com.example.app"},
+        {"--config " + quoted(f / "app.conf"), "", "com.example.file"},
+        {"--app-id 'a blank'", "PROP_APP_ID is an AppUserModelID: at most 128 characters, no blanks", ""},
+        {"--app-id " + std::string(129, 'x'), "PROP_APP_ID is an AppUserModelID: at most 128 characters, no blanks", ""},
+        {"--config " + quoted(f / "bad.conf"), "in-process takes on or off", ""},
+    };
+    for (const Case& c : cases) {
+        std::remove((f / "out.exe").c_str());
+        CliRun r = runCli("configure " + quoted(launcherImagePath()) + " " + quoted(f / "out.exe") + " " + c.options);
+        EXPECT_EQ(c.appId.empty() ? 1 : 0, r.exitCode) << c.options << "\n" << r.output;
+        EXPECT_NE(std::string::npos, r.output.find(c.output)) << c.options << "\n" << r.output;
+        EXPECT_EQ(!c.appId.empty(), exists(f / "out.exe")) << c.options;
+        if (c.appId.empty()) continue;
+        EXPECT_EQ(is32Bit, r.output.find("note: a 32-bit launcher") != std::string::npos) << c.options;
+        const std::string shown = runCli("show " + quoted(f / "out.exe")).output;
+        EXPECT_NE(std::string::npos, shown.find("119  PROP_IN_PROCESS         flag     \"on\"  -> on")) << shown;
+        EXPECT_NE(std::string::npos, shown.find("120  PROP_APP_ID             text     \"" + c.appId + "\"")) << shown;
+    }
+}
