@@ -1,6 +1,6 @@
 // launcher-config: configures a prebuilt launcher.exe without a C++
-// toolchain, on Linux, macOS or Windows. See usage() and the README,
-// "Configuring your launcher".
+// toolchain, on Linux, macOS or Windows. See usage() and
+// docs/configuring.md.
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -278,7 +278,8 @@ int sign(const std::vector<std::string>& args) {
         parseSignCommand(std::vector<std::string>(args.begin() + 3, args.end()));
     if (!command) throw UsageError("the signing command must name the file to sign as {in}");
     try {
-        std::cout << signLauncher(args[1], *command) << "\n";
+        const std::string done = signLauncher(args[1], *command, std::cout);
+        std::cout << done << "\n";
         return 0;
     } catch (const SigningFailed& e) {
         std::cerr << "launcher-config: " << e.what() << "\n";

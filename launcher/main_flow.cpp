@@ -35,6 +35,9 @@ const char SET_APP_ID[] = "SetCurrentProcessExplicitAppUserModelID";
 const char JAR_UNREADABLE_MESSAGE[] =
     "The application cannot start: Java cannot read the jar inside this program.\n"
     "It was probably signed without \"launcher-config sign\".";
+const char JAR_PATH_MESSAGE[] =
+    "The application cannot start: Java cannot open this program by its path.\n"
+    "Move it to a folder whose name has only letters of the system's code page.";
 
 // The launcher's own full path; empty when the system gives none.
 Text ownPath() {
@@ -87,9 +90,14 @@ Text describeSystemError(DWORD code, const Text& program) {
 bool takeJarInImage(Text& jar) {
     const Text ownJar = ownPathForJava();
     traceLine << "Jar in image: " << ownJar << traceEnd;
-    if (!jarEndIsReadable(ownJar)) {
+    if (!ownFileEndIsReadable()) {
         traceDirect("Jar in image: no zip end record reaches the end of the file");
         showErrorMessage(JAR_UNREADABLE_MESSAGE);
+        return false;
+    }
+    if (ownJar.empty()) {
+        traceDirect("Jar in image: no path of this file that Java can open");
+        showErrorMessage(JAR_PATH_MESSAGE);
         return false;
     }
     jar = "\"" + ownJar + "\"";

@@ -139,16 +139,19 @@ TEST(SingleInstance, SecondStartBeforeTheFirstWindowEndsWithZero) {
     EXPECT_FALSE(again.has("Search for Jre..."));
 }
 
-// An application that restarts itself starts the launcher again and ends a
-// second later: the new launcher waits for that end and starts it again.
+// An application that restarts itself starts the launcher again and ends
+// seconds later, its window still up: the new launcher waits for that end
+// and starts it again.
 TEST(SingleInstance, ApplicationThatRestartsItselfStartsAgain) {
     InstanceScenario s(uniqueName("restart"));
     std::string restart = s.commandLine("restarted");
     for (size_t at = 0; (at = restart.find('\\', at)) != std::string::npos; at += 2) restart.insert(at, "\\");
-    s.app.configure("run_ms=1000").configure("spawn=" + restart).configure("spawn_unless=restarted");
+    s.app.configure("run_ms=3000").configure("spawn=" + restart).configure("spawn_unless=restarted");
+    s.app.configure("window_after_ms=0");
     s.run();
     ASSERT_NE(0u, s.application(1)) << "no second JVM";
     EXPECT_NE(std::string::npos, s.app.applicationStarts().at(1).commandLine.find(" restarted"));
+    EXPECT_GE(s.app.applicationStarts().at(1).tick - s.app.applicationStarts().at(0).tick, 3000u);
 }
 
 // A lock that stays taken is no licence to read the record without it.
