@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "discovery/hostable_runtime.h"
 #include "discovery/java_version.h"
 #include "discovery/modern_search.h"
 #include "discovery/runtime_facts.h"
@@ -173,11 +172,4 @@ TEST(ModernRuntimeFacts, WidthComesFromThePeHeaderMachineField) {
     EXPECT_EQ(32, executableWidth(standinImage(32).c_str()));
     EXPECT_EQ(-1, executableWidth((folder / "missing.exe").c_str()));
     EXPECT_EQ(-1, executableWidth(folder.path().c_str()));
-}
-
-// The runtime's default VM is the first one its lib\jvm.cfg lists.
-TEST(JvmConfig, DefaultVmIsTheFirstListed) {
-    EXPECT_STREQ("server", defaultVmName("# the VMs\r\n-server KNOWN\r\n-client IGNORE\r\n").c_str());
-    EXPECT_STREQ("client", defaultVmName("\n-client\tKNOWN\n-server KNOWN").c_str());
-    EXPECT_STREQ("", defaultVmName("# no VM\nserver KNOWN\n").c_str());
 }

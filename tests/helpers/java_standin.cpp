@@ -46,14 +46,14 @@
 //
 // Built with STANDIN_LAUNCHER_LIBRARY it is a runtime's bin\jli.dll for a
 // launcher that runs the runtime inside itself: JLI_Launch behaves as the
-// program does, and its record ("hosted=1") adds the program it runs in,
-// the home it finds as the real library does (the program's path with its
-// file name and one folder removed, if bin\java.dll or jre\bin\java.dll is
-// there, whose java.dll it loads; else java.dll by name from the search
-// path), the values it was called with and each argument (arg=). There
+// program does; its record ("hosted=1") adds the program it runs in, the
+// home it finds as the real library does (the program's path less its file
+// name and one folder, if bin\java.dll or jre\bin\java.dll is there; else
+// its own), the java.dll it loaded (by name from the search path for its
+// own home), its call and each argument (arg=, in the ANSI code page).
 // exit_process=1 ends the process with ExitProcess(exit_code), as
-// System.exit does, and crash=1 in an access violation. STANDIN_JAVA8 makes
-// it Java 8's: cdecl (32-bit Java 9 and later are stdcall) and without
+// System.exit does; crash=1 in an access violation. STANDIN_JAVA8 makes it
+// Java 8's: cdecl (32-bit Java 9 and later are stdcall), without
 // JLI_InitArgProcessing.
 #include <windows.h>
 #include <shellapi.h>
@@ -367,28 +367,18 @@ int runStandin() {
 
 namespace {
 
-struct StdArg {
-    char* arg;
-    unsigned char hasWildcard;
-};
-std::vector<StdArg> parsedArguments;
-std::string argumentFiles = "0";
+std::vector<std::pair<char*, unsigned char>> parsedArguments;  // JLI's StdArg: the argument, a flag
+const char* argumentFiles = "0";
 
 std::string upTo(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The home, and in `javaLibrary` the java.dll loaded from it.
+// The home, and in `javaLibrary` the path of the java.dll loaded from it.
 std::string findHome(char* javaLibrary) {
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    const std::string above = upTo(upTo(program));
-    std::string home;
-    for (const std::string& candidate : {above, above + "\\jre"}) {
-        if (home.empty() && exists(candidate + "\\bin\\java.dll")) home = candidate;
-    }
-    HMODULE java = home.empty() ? LoadLibraryA("java.dll") : LoadLibraryA((home + "\\bin\\java.dll").c_str());
-    if (home.empty()) home = upTo(ownFolder());
+    GetModuleFileNameA(nullptr, javaLibrary, MAX_PATH);
+    std::string home = upTo(upTo(javaLibrary));
+    if (GetFileAttributesA((home + "\\bin\\java.dll").c_str()) == INVALID_FILE_ATTRIBUTES) home += "\\jre";
+    HMODULE java = LoadLibraryA((home + "\\bin\\java.dll").c_str());
+    if (!java) java = LoadLibraryA("java.dll"), home = upTo(ownFolder());
     javaLibrary[0] = '\0';
     if (java) GetModuleFileNameA(java, javaLibrary, MAX_PATH);
     return home;
@@ -403,14 +393,15 @@ extern "C" {
 void JNICALL JLI_InitArgProcessing(unsigned char, unsigned char) { argumentFiles = "1"; }
 #endif
 
-// The system's rules, which the runtime's own parser follows.
+// The system's rules, which the runtime's own parser follows, in the ANSI
+// code page.
 void JNICALL JLI_CmdToArgs(char* commandLine) {
-    std::wstring wide(strlen(commandLine) + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, commandLine, -1, &wide[0], static_cast<int>(wide.size()));
+    static wchar_t wide[32768];
+    static char argument[32768];
+    MultiByteToWideChar(CP_ACP, 0, commandLine, -1, wide, 32768);
     int count = 0;
-    LPWSTR* split = CommandLineToArgvW(wide.c_str(), &count);
+    LPWSTR* split = CommandLineToArgvW(wide, &count);
     for (int i = 0; i < count; ++i) {
-        char argument[32768];
         WideCharToMultiByte(CP_ACP, 0, split[i], -1, argument, sizeof argument, nullptr, nullptr);
         parsedArguments.push_back({_strdup(argument), 0});
     }
@@ -419,30 +410,25 @@ void JNICALL JLI_CmdToArgs(char* commandLine) {
 
 int JNICALL JLI_GetStdArgc() { return static_cast<int>(parsedArguments.size()); }
 
-StdArg* JNICALL JLI_GetStdArgs() { return parsedArguments.data(); }
+void* JNICALL JLI_GetStdArgs() { return parsedArguments.data(); }
 
-int JNICALL JLI_Launch(int argc, char** argv, int jargc, const char**, int appclassc, const char**,
-                       const char* fullversion, const char*, const char* pname, const char*, unsigned char,
-                       unsigned char cpwildcard, unsigned char javaw, int) {
-    char javaLibrary[MAX_PATH], program[MAX_PATH];
+int JNICALL JLI_Launch(int argc, char** argv, int jargc, const char**, int appclassc, const char**, const char* version,
+                       const char*, const char* program, const char*, unsigned char, unsigned char wildcards,
+                       unsigned char javaw, int) {
+    char javaLibrary[MAX_PATH], launcher[MAX_PATH];
+    GetModuleFileNameA(nullptr, launcher, MAX_PATH);
     const std::string home = findHome(javaLibrary);
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    bool parsed = argc == JLI_GetStdArgc();
-    for (int i = 0; parsed && i < argc; ++i) parsed = argv[i] == parsedArguments[i].arg;
-    hostedRecord = "hosted=1\r\nexe=" + std::string(program) + "\r\nhome=" + home + "\r\njava_dll=" + javaLibrary +
-                   "\r\ncall=" + pname + " " + fullversion + " jargc=" + std::to_string(jargc) + " appclassc=" +
-                   std::to_string(appclassc) + " cpwildcard=" + std::to_string(cpwildcard) + " javaw=" +
-                   std::to_string(javaw) + " parsed=" + std::to_string(parsed) + " argument_files=" + argumentFiles +
-                   "\r\n";
+    char call[160];
+    snprintf(call, sizeof call, "%s %s jargc=%d appclassc=%d cpwildcard=%u javaw=%u argument_files=%s", program,
+             version, jargc, appclassc, wildcards, javaw, argumentFiles);
+    hostedRecord = "hosted=1\r\nexe=" + std::string(launcher) + "\r\nhome=" + home + "\r\njava_dll=" + javaLibrary +
+                   "\r\ncall=" + call + "\r\n";
     for (int i = 0; i < argc; ++i) hostedRecord += "arg=" + std::string(argv[i]) + "\r\n";
     const int exitCode = runStandin();
     const auto config = readConfig(ownFolder() + "\\standin.cfg");
     if (number(config, "exit_process", 0)) ExitProcess(exitCode);
-    if (number(config, "crash", 0)) {
-        // Its own filter, as a runtime has, keeps Wine's debugger away.
-        SetUnhandledExceptionFilter(endWithTheException);
-        *static_cast<volatile int*>(nullptr) = 0;
-    }
+    // Its own filter, as a runtime has, keeps Wine's debugger away.
+    if (number(config, "crash", 0)) SetUnhandledExceptionFilter(endWithTheException), *static_cast<volatile int*>(nullptr) = 0;
     return exitCode;
 }
 }  // extern "C"
