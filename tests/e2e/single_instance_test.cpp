@@ -187,3 +187,23 @@ TEST(SingleInstance, StartAfterTheApplicationEndedIsAFirstStart) {
         endChildrenOf(app);
     }
 }
+
+// Inside the launcher the launcher is the application, and the instance:
+// a second start brings its window to the front, and starts no runtime.
+TEST(SingleInstance, InsideTheLauncherTheLauncherIsTheInstance) {
+    const std::string name = uniqueName("inside");
+    InstanceScenario first(name);
+    first.app.hostable().configure("window_after_ms=0");
+    first.useLauncher(LauncherSpec::shipped().set(PROP_SINGLE_INSTANCE, name).set(119, "on"));
+    TracedRun again;
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        drive("wait " + select + " --class StandInJavaFrame --timeout 60000");
+        again = first.run();
+        ASSERT_TRUE(waitForStarts(first.app, 1));
+        ProcessHandle launcher(OpenProcess(PROCESS_TERMINATE, FALSE, first.app.starts().at(0).processId));
+        TerminateProcess(launcher.get(), 0);
+    };
+    first.run("", drivenBy(user));
+    ASSERT_EQ(1u, first.app.starts().size());
+    EXPECT_EQ(brought(first.app.starts().at(0).processId), again.lines.back());
+}
