@@ -1,5 +1,7 @@
 #include "launcher/arguments.h"
 
+#include <string.h>
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -43,6 +45,23 @@ Text argumentOf(const Text& option) {
         if (at < option.length()) ++at;
     }
     return argument;
+}
+
+char** splitArguments(const Text& commandLine) {
+    // Each argument takes a character and a blank at least.
+    char** arguments = new char*[commandLine.length() / 2 + 2];
+    int n = 0;
+    for (size_t at = 0;; ++at) {
+        if (at >= commandLine.length()) break;
+        if (isBlank(commandLine[at])) continue;
+        const size_t end = optionEnd(commandLine, at);
+        const Text argument = argumentOf(commandLine.substr(at, end - at));
+        arguments[n] = new char[argument.length() + 1];
+        memmove(arguments[n++], argument.c_str(), argument.length() + 1);
+        at = end;
+    }
+    arguments[n] = nullptr;
+    return arguments;
 }
 
 Text quotedArgument(const Text& argument) {

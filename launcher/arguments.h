@@ -15,6 +15,10 @@ size_t optionEnd(const Text& text, size_t at);
 // The one argument the option text gives, its quotes and escapes read.
 Text argumentOf(const Text& option);
 
+// Every argument of a command line, read by these rules, as a list of
+// terminated texts that ends with null and lives to the process's end.
+char** splitArguments(const Text& commandLine);
+
 // The text that gives exactly `argument` as one argument: unchanged when
 // it holds no blank, tab or quote and is not empty, else quoted, with
 // quotes and the backslashes before them and before the closing quote

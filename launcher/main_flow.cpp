@@ -11,6 +11,7 @@
 #include "discovery/jdk_class_path.h"
 #include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
+#include "launcher/arguments.h"
 #include "launcher/jar_in_image.h"
 #include "launcher/runtime_on_demand.h"
 #include "launcher/switches.h"
@@ -249,8 +250,9 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     ChildSetup setup = passHandles ? *wait.setup() : ChildSetup();
     singleInstance.passTo(setup);
     DWORD failureCode = 0;
+    const Text hostedCommandLine = inProcess ? buildJavaCommandLine(launcherFile, argumentLine) : Text();
     const StartedApplication application =
-        inProcess ? hostRuntime(hosted.library, hosted.version, buildJavaCommandLine(launcherFile, argumentLine),
+        inProcess ? hostRuntime(hosted.library, hosted.version, hostedCommandLine, splitArguments(hostedCommandLine),
                                 switches.console, runner, setup, &failureCode)
                   : launchApplication(javaExecutable, argumentLine, runner, &failureCode, &setup);
     if (!application.started()) {

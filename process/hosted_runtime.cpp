@@ -105,7 +105,8 @@ bool splitByTheLibrary(HMODULE library, const char* commandLine, intptr_t* argum
 
 }  // namespace
 
-StartedApplication hostRuntime(const Text& library, const Text& version, const Text& commandLine, bool console,
+StartedApplication hostRuntime(const Text& library, const Text& version, const Text& commandLine, char** ownSplit,
+                               bool console,
                                ApplicationRunner* runner, const ChildSetup& setup, DWORD* failureCode) {
     StartedApplication application;
     Launch* launch = new Launch();
@@ -125,7 +126,14 @@ StartedApplication hostRuntime(const Text& library, const Text& version, const T
     *failureCode = loaded ? ERROR_PROC_NOT_FOUND : GetLastError();
     launch->function = loaded ? libraryFunction(loaded, "JLI_Launch", 4 * CALL_ARGUMENTS) : nullptr;
     intptr_t* arguments = launch->arguments;
-    if (launch->function && splitByTheLibrary(loaded, commandLine.c_str(), arguments)) {
+    if (launch->function) {
+        if (!splitByTheLibrary(loaded, commandLine.c_str(), arguments)) {
+            traceDirect("In-process: the library has no parser, the launcher splits the command line");
+            intptr_t count = 0;
+            while (ownSplit[count]) ++count;
+            arguments[0] = count;
+            arguments[1] = reinterpret_cast<intptr_t>(ownSplit);
+        }
         // No arguments of a launcher's own, no class path of its own, the
         // class path's wildcards expanded: javaw.exe's call, or java.exe's.
         arguments[6] = arguments[7] = reinterpret_cast<intptr_t>(version.c_str());

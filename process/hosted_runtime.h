@@ -18,12 +18,14 @@
 // standard output and error go to the set-up's handles when it passes them
 // through, else through a pipe to `runner`, and both are set before the
 // library (and the runtime's C library with it) is loaded. The runtime's
-// own parser, which the library of every runtime exports for its
-// java.exe, splits the command line, so that @argfiles and
-// JDK_JAVA_OPTIONS work as under javaw.exe. The started application's
+// own parser splits the command line, so that @argfiles and
+// JDK_JAVA_OPTIONS work as under javaw.exe; a library without one gets
+// `ownSplit`, the same command line split by the launcher's argument
+// rules (a list that ends with null). The started application's
 // `process` is the thread that runs it, whose exit code is the launch's
 // result. Takes the runner over; a failed start (a library that cannot be
 // loaded or lacks the launch) is an empty application with the system's
 // error number in *failureCode.
-StartedApplication hostRuntime(const Text& library, const Text& version, const Text& commandLine, bool console,
+StartedApplication hostRuntime(const Text& library, const Text& version, const Text& commandLine, char** ownSplit,
+                               bool console,
                                ApplicationRunner* runner, const ChildSetup& setup, DWORD* failureCode);

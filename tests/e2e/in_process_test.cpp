@@ -29,16 +29,19 @@ struct HostedScenario : Scenario {
 }  // namespace
 
 // The same settings as a child and inside the launcher: the same arguments,
-// as the library's own parser splits them, in the launcher's own process.
+// as the library's own parser splits them (or the launcher, for a library
+// without one: -1 names it), in the launcher's own process.
 TEST(InProcess, RuntimeGetsWhatAChildGetsInsideTheLaunchersProcess) {
     const std::map<int, std::string> cases[] = {
         {{100, "-Xmx64m \"-Dname=a b\" -Dq=\\\"x\\\""}, {0, "\"arg one\" two \"say \\\"hi\\\"\""}},
         {{100, "-Dhome=%LAUNCHER_DIR% -Dvalue=%TEST_VALUE%"}, {112, "on"}},  // variables
         {{111, "Test App"}},                                                  // the user's options file
         {{114, "on"}, {0, "b"}},                                              // the jar in the image
+        {{100, "\"-Dq=a \\\"b\\\" c\" -Dp=C:\\x\\"}, {0, "\"x y\" \"\""}, {-1, "jli_standin_java8.dll"}},
     };
     for (const auto& settings : cases) {
         HostedScenario s;
+        if (settings.count(-1)) s.app.hostable(settings.at(-1));
         RunOptions options;
         options.environment["APPDATA"] = s.root() + "\\appdata";
         options.environment["TEST_VALUE"] = "v a l";
@@ -46,7 +49,9 @@ TEST(InProcess, RuntimeGetsWhatAChildGetsInsideTheLaunchersProcess) {
         std::vector<std::string> received[2];
         for (int inside = 0; inside < 2; ++inside) {
             LauncherSpec spec = LauncherSpec::shipped();
-            for (const auto& setting : settings) spec.set(setting.first, setting.second);
+            for (const auto& setting : settings) {
+                if (setting.first > 0) spec.set(setting.first, setting.second);
+            }
             s.useLauncher(inside ? spec.set(119, "on") : spec);
             if (settings.count(114)) writeFile(s.launcher(), readFile(s.launcher()) + "PK\x05\x06" + std::string(18, '\0'));
             TracedRun run = s.run(settings.count(0) ? settings.at(0) : "", options);
@@ -77,7 +82,7 @@ TEST(InProcess, LauncherEndsWithTheApplicationHoweverItEnds) {
         {{"exit_code=5", "exit_process=1"}, "", 5, "jli_standin.dll"},  // System.exit
         {{"crash=1"}, "", 0xC0000005ul, "jli_standin.dll"},
         {{"run_ms=200"}, "-Xconsole", 0, "jli_standin.dll"},
-        {{"exit_code=4"}, "", 4, "jli_standin_java8.dll"},  // cdecl, no argument files
+        {{"exit_code=4"}, "", 4, "jli_standin_java8.dll"},  // cdecl, no parser
     };
     for (const Case& c : cases) {
         HostedScenario s;
@@ -92,6 +97,7 @@ TEST(InProcess, LauncherEndsWithTheApplicationHoweverItEnds) {
         // The caller's pipes and NUL, passed on as to java.exe.
         if (c.arguments == "-Xconsole") expected.push_back("Console pass-through: stdin=device, stdout=pipe, stderr=pipe");
         expected.push_back("In-process: " + jre + "\\bin\\jli.dll");
+        if (c.exitCode == 4) expected.push_back("In-process: the library has no parser, the launcher splits the command line");
         if (c.exitCode < 0xC0000005ul && c.exitCode != 5) expected.push_back("Application exit code: " + code);
         // The reader traces the output as it comes, the exit code possibly first.
         std::vector<std::string> traced = run.from("Jre path: ");
