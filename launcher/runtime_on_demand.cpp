@@ -123,7 +123,7 @@ bool RuntimeOnDemand::readSettings(const Text& launcherFile) {
     applicationName_ = defaultRuntimeFolderName(launcherFile);
     Text folder = loadSettingText(PROP_RUNTIME_FOLDER);
     if (folder.empty()) folder = applicationName_;
-    if (!isPlainFolderName(folder)) {
+    if (!isPlainFolderName(folder.c_str())) {
         trace("PROP_RUNTIME_FOLDER is not a plain folder name, PROP_RUNTIME_URL ignored");
         return false;
     }

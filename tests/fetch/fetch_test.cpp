@@ -36,6 +36,14 @@ TEST(ArchiveNames, RefusesEveryNameThatCouldLeaveTheStagingFolder) {
         {"jdk/bin./x", NameVerdict::TrailingDotOrBlank},
         {"jdk/a\x01" "b", NameVerdict::BadCharacter},
         {"jdk/a?b", NameVerdict::BadCharacter},
+        {"jdk/bin/NUL", NameVerdict::DeviceName},
+        {"jdk/COM1", NameVerdict::DeviceName},
+        {"jdk/lib/LPT1.dll", NameVerdict::DeviceName},
+        {"jdk/include/aux.h", NameVerdict::DeviceName},
+        {"jdk/conout$", NameVerdict::DeviceName},
+        {"jdk/nul .txt", NameVerdict::DeviceName},
+        {"jdk/COM10", NameVerdict::Accepted},
+        {"jdk/console.h", NameVerdict::Accepted},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.verdict, checkArchiveName(c.name, strlen(c.name))) << c.name;
@@ -49,7 +57,7 @@ TEST(ArchiveNames, TakeOffTheTopFolder) {
     EXPECT_STREQ("bin", belowTopFolder("jdk-17/bin/", 11).c_str());
     EXPECT_STREQ("", belowTopFolder("jdk-17/", 7).c_str());
     EXPECT_TRUE(isPlainFolderName("Vendor\\My App"));
-    for (const char* bad : {"", "..", "a\\..\\b", "C:\\x", "a/b", "\\a", "a\\"}) {
+    for (const char* bad : {"", "..", "a\\..\\b", "C:\\x", "a/b", "\\a", "a\\", "Vendor Inc.\\App", "App\\CON"}) {
         EXPECT_FALSE(isPlainFolderName(bad)) << bad;
     }
 }
