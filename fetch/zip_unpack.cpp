@@ -1,10 +1,9 @@
 #include "fetch/zip_unpack.h"
 
-#include <zlib.h>
-
 #include "base/handle.h"
 #include "base/worker_threads.h"
 #include "fetch/archive_names.h"
+#include "fetch/inflate.h"
 
 namespace {
 
@@ -18,12 +17,11 @@ const DWORD DIRECTORY_MAX = 64 * 1024 * 1024;
 const unsigned ENTRIES_MAX = 200000;
 const ULONGLONG UNPACKED_MAX = 8ULL * 1024 * 1024 * 1024;
 const DWORD CHUNK = 64 * 1024;
-const DWORD WINDOW = 1 << MAX_WBITS;
 const WORD ENCRYPTED_FLAGS = 0x0001 | 0x0040;
 const WORD STORED = 0, DEFLATE = 8;
 
-// CRC-32 as zip stores it (reflected, polynomial 0xEDB88320). zlib's own
-// crc32 brings 8 KB of tables for its speed; the disk is slower anyway.
+// CRC-32 as zip stores it (reflected, polynomial 0xEDB88320), with a table
+// built here rather than 8 KB of ready-made ones; the disk is slower anyway.
 void buildCrcTable(DWORD (&table)[256]) {
     for (DWORD n = 0; n < 256; ++n) {
         DWORD c = n;
@@ -87,10 +85,10 @@ private:
     bool checkEntry(const Entry& entry);
     bool makeFolders(const Text& relative, bool includingLast);
     bool unpackEntry(const Entry& entry);
-    // zlib's callbacks: the next piece of the entry's data, and what it
-    // inflated to.
-    static unsigned pull(void* self, unsigned char** data);
-    static int push(void* self, unsigned char* data, unsigned length);
+    // The inflater's streams: the next piece of the entry's data, and what
+    // it inflated to.
+    static DWORD pull(void* self, const BYTE** data);
+    static bool push(void* self, const BYTE* data, DWORD length);
     bool copyData(const Entry& entry, ULONGLONG dataAt);
     bool writeOut(const BYTE* data, DWORD length);
 
@@ -209,7 +207,7 @@ bool Unpacker::writeOut(const BYTE* data, DWORD length) {
     return true;
 }
 
-unsigned Unpacker::pull(void* self, unsigned char** data) {
+DWORD Unpacker::pull(void* self, const BYTE** data) {
     Unpacker& unpacker = *static_cast<Unpacker*>(self);
     *data = unpacker.in_;
     if (unpacker.left_ == 0 || unpacker.cancelled()) return 0;
@@ -220,9 +218,8 @@ unsigned Unpacker::pull(void* self, unsigned char** data) {
     return length;
 }
 
-int Unpacker::push(void* self, unsigned char* data, unsigned length) {
-    Unpacker& unpacker = *static_cast<Unpacker*>(self);
-    return unpacker.writeOut(data, length) ? 0 : 1;
+bool Unpacker::push(void* self, const BYTE* data, DWORD length) {
+    return static_cast<Unpacker*>(self)->writeOut(data, length);
 }
 
 bool Unpacker::copyData(const Entry& entry, ULONGLONG dataAt) {
@@ -230,18 +227,16 @@ bool Unpacker::copyData(const Entry& entry, ULONGLONG dataAt) {
     next_ = dataAt;
     left_ = entry.packedSize;
     if (entry.method == STORED) {
-        unsigned char* data;
-        while (unsigned length = pull(this, &data)) {
+        const BYTE* data;
+        while (DWORD length = pull(this, &data)) {
             if (!writeOut(data, length)) return false;
         }
     } else {
-        z_stream stream = {};
-        if (inflateBackInit(&stream, MAX_WBITS, window_) != Z_OK) return failEntry(UnpackFailure::Damaged, entry);
-        const int status = inflateBack(&stream, pull, this, push, this);
-        const bool trailing = stream.avail_in != 0 || left_ != 0;
-        inflateBackEnd(&stream);
+        const InflateStreams streams = {pull, push, this};
+        bool trailing = false;
+        const InflateResult inflated = inflateRaw(streams, window_, &trailing);
         if (result_.failure != UnpackFailure::None) return false;
-        if (status != Z_STREAM_END || trailing) return failEntry(UnpackFailure::Damaged, entry);
+        if (inflated != InflateResult::Done || trailing || left_ != 0) return failEntry(UnpackFailure::Damaged, entry);
     }
     if (cancelled()) return fail(UnpackFailure::Cancelled);
     if (left_ != 0) return failEntry(UnpackFailure::CannotRead, entry, GetLastError());
@@ -284,7 +279,7 @@ UnpackResult Unpacker::run(const Text& archive) {
     }
     archiveSize_ = static_cast<ULONGLONG>(size.QuadPart);
     in_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, CHUNK));
-    window_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, WINDOW));
+    window_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, INFLATE_WINDOW));
     if (!in_ || !window_) {
         fail(UnpackFailure::CannotWrite, ERROR_NOT_ENOUGH_MEMORY);
         return result_;

@@ -1,8 +1,8 @@
-// Unpacks a runtime's zip archive into an empty staging folder, with zlib's
-// inflate: the archive's single top folder is taken off, and every entry is
-// checked before anything of it is written (its name, that it is not
-// encrypted, that it is stored or deflated) and after (its size and
-// CRC-32). Entries are read through the central directory, which holds the
+// Unpacks a runtime's zip archive into an empty staging folder, deflated
+// entries through fetch/inflate.h: the archive's single top folder is taken
+// off, and every entry is checked before anything of it is written (its
+// name, that it is not encrypted, that it is stored or deflated) and after
+// (its size and CRC-32). Entries are read through the central directory, which holds the
 // authoritative sizes; a data descriptor changes nothing.
 #pragma once
 

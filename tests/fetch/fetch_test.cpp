@@ -1,14 +1,16 @@
-// The download path's pure pieces and the unpacker, in process: which names
-// an archive may hold, where the runtime goes, the proxy rules, and what the
-// unpacker refuses before it writes anything.
+// The download path's pure pieces, the inflater and the unpacker, in
+// process: which names an archive may hold, where the runtime goes, the
+// proxy rules, and what the unpacker refuses before it writes anything.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
 
 #include "fetch/archive_names.h"
+#include "fetch/inflate.h"
 #include "fetch/proxy_settings.h"
 #include "fetch/runtime_store.h"
 #include "fetch/sha256.h"
@@ -164,4 +166,89 @@ TEST(ZipUnpack, RequiresTheRuntimesFilesAndAnArchive) {
     writeFile(temp / "b.zip", cut.substr(0, cut.size() / 2));
     EXPECT_EQ(UnpackFailure::NotAnArchive,
               unpackRuntimeArchive((temp / "b.zip").c_str(), (temp / "s2").c_str(), &cancel).failure);
+}
+
+namespace {
+
+// The inflater on `packed`, fed in pieces of `piece` bytes.
+InflateResult inflated(const std::string& packed, size_t piece, std::string* out, bool* trailing) {
+    struct Feed {
+        const std::string& in;
+        size_t at, piece;
+        std::string* out;
+    } feed{packed, 0, piece, out};
+    const InflateStreams streams = {
+        [](void* context, const BYTE** data) -> DWORD {
+            Feed& f = *static_cast<Feed*>(context);
+            const size_t length = std::min(f.piece, f.in.size() - f.at);
+            *data = reinterpret_cast<const BYTE*>(f.in.data() + f.at);
+            f.at += length;
+            return static_cast<DWORD>(length);
+        },
+        [](void* context, const BYTE* data, DWORD length) {
+            static_cast<Feed*>(context)->out->append(reinterpret_cast<const char*>(data), length);
+            return true;
+        },
+        &feed};
+    std::vector<BYTE> window(INFLATE_WINDOW);
+    return inflateRaw(streams, window.data(), trailing);
+}
+
+std::string deflated(const std::string& data, int level, int strategy) {
+    z_stream stream = {};
+    deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
+    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+}  // namespace
+
+// Every kind of block zlib's deflate makes, back references across the
+// whole window, input one byte at a time; cut, trailing and damaged data.
+TEST(Inflate, DecodesWhatDeflateMakesAndRefusesTheRest) {
+    std::string data;
+    for (unsigned i = 0, seed = 7; i < 200000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        data += i > 32768 && seed % 3 ? data[i - 32768 + seed % 16] : static_cast<char>('a' + (seed >> 16) % 20);
+    }
+    const struct {
+        int level, strategy;
+        size_t size, piece;
+        std::string extra;  // after the deflated data
+        InflateResult result;
+        bool trailing;
+    } cases[] = {
+        {0, Z_DEFAULT_STRATEGY, 100000, 4096, "", InflateResult::Done, false},  // stored blocks
+        {6, Z_FIXED, 100000, 65536, "", InflateResult::Done, false},
+        {9, Z_DEFAULT_STRATEGY, 200000, 65536, "", InflateResult::Done, false},  // dynamic codes
+        {6, Z_RLE, 50000, 777, "", InflateResult::Done, false},
+        {6, Z_DEFAULT_STRATEGY, 40000, 1, "", InflateResult::Done, false},
+        {6, Z_DEFAULT_STRATEGY, 0, 10, "", InflateResult::Done, false},
+        {6, Z_DEFAULT_STRATEGY, 40000, 4096, "x", InflateResult::Done, true},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        bool trailing = !c.trailing;
+        EXPECT_EQ(c.result, inflated(deflated(data.substr(0, c.size), c.level, c.strategy) + c.extra, c.piece, &out, &trailing));
+        EXPECT_TRUE(data.substr(0, c.size) == out) << c.size;
+        EXPECT_EQ(c.trailing, trailing) << c.size;
+    }
+    const std::string packed = deflated(data, 6, Z_DEFAULT_STRATEGY);
+    std::string out;
+    bool trailing = false;
+    EXPECT_EQ(InflateResult::InputEnded, inflated(packed.substr(0, packed.size() / 2), 4096, &out, &trailing));
+    EXPECT_EQ(InflateResult::Damaged, inflated("\x07", 1, &out, &trailing));  // a final block of the reserved type
+    for (size_t at = 0; at + 4 < packed.size(); at += packed.size() / 50) {
+        std::string damaged = packed;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+        out.clear();
+        EXPECT_TRUE(inflated(damaged, 4096, &out, &trailing) != InflateResult::Done || out != data) << at;
+    }
 }
