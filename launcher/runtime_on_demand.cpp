@@ -10,6 +10,7 @@
 #include "fetch/archive_names.h"
 #include "fetch/http_download.h"
 #include "fetch/zip_unpack.h"
+#include "ui/application_name.h"
 #include "ui/progress_window.h"
 
 namespace {
@@ -207,7 +208,7 @@ bool RuntimeOnDemand::runWork(HINSTANCE instance) {
         return false;
     }
     ProgressWindow* window = new ProgressWindow();
-    window->open(instance, applicationName_, size_);
+    window->open(instance, applicationName(instance, applicationName_), size_);
     ResumeThread(thread.get());
     window->runUntilEnded(thread.get(), &work->shared.received, cancelWork, work);
     delete window;

@@ -217,6 +217,8 @@ TEST(RuntimeFetch, ALauncherEndedMidDownloadIsCleanedUpAtTheNextStart) {
     EXPECT_TRUE(s.leftovers().empty());
 }
 
+// The window has the application's name (the version information's
+// FileDescription), a bar and the line that says the wait comes once.
 TEST(RuntimeFetch, CancelInTheProgressWindowEndsInTheDialog) {
     FetchScenario s;
     s.serveArchive(1024);
@@ -228,10 +230,14 @@ TEST(RuntimeFetch, CancelInTheProgressWindowEndsInTheDialog) {
         drive("click " + select + PROGRESS + " --button Cancel");
     });
     ASSERT_FALSE(progress.empty());
-    EXPECT_EQ("launcher", progress[0].text);
+    EXPECT_EQ("Marblewright", progress[0].text);
     const WindowReport* text = findChild(progress, "Static", true);
     ASSERT_NE(nullptr, text);
     EXPECT_EQ(0u, text->text.find("Downloading Java runtime: ")) << text->text;
+    EXPECT_NE(nullptr, findChild(progress, "msctls_progress32"));
+    bool once = false;
+    for (const WindowReport& child : progress) once = once || child.text == "Java is downloaded once for this user.";
+    EXPECT_TRUE(once);
     EXPECT_EQ(FAILED + "cancelled.", line);
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_TRUE(s.leftovers().empty());
