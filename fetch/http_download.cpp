@@ -88,7 +88,6 @@ private:
     wchar_t address_[ADDRESS_MAX + 1];
     InternetHandle session_;
     InternetHandle connection_;
-    FileHandle file_;
     Sha256 hash_;
     ULONGLONG received_ = 0;
     DownloadResult result_;
@@ -184,8 +183,11 @@ bool Download::exchange() {
 
 bool Download::receiveBody() {
     auto read = winHttp<decltype(&WinHttpReadData)>("WinHttpReadData");
-    file_.reset(CreateFileA(job_.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_) return fail(DownloadFailure::CannotWrite, GetLastError());
+    // Created anew, not through a link; kept open for the unpacking, which
+    // reads what was hashed: writers are denied until then.
+    result_.file.reset(CreateFileA(job_.file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!result_.file) return fail(DownloadFailure::CannotWrite, GetLastError());
     if (!read) return fail(DownloadFailure::NoWinHttp);
     if (!hash_.begin()) return fail(DownloadFailure::NoHash, static_cast<DWORD>(hash_.status()));
     HeapMemory buffer(HeapAlloc(GetProcessHeap(), 0, CHUNK));
@@ -201,7 +203,7 @@ bool Download::receiveBody() {
         // More than the size is wrong whatever follows: stop reading it.
         if (received_ > job_.size) return fail(DownloadFailure::WrongSize);
         DWORD put = 0;
-        if (!WriteFile(file_.get(), buffer.get(), got, &put, nullptr) || put != got) {
+        if (!WriteFile(result_.file.get(), buffer.get(), got, &put, nullptr) || put != got) {
             return fail(DownloadFailure::CannotWrite, GetLastError());
         }
         if (!hash_.add(buffer.get(), got)) return fail(DownloadFailure::NoHash, static_cast<DWORD>(hash_.status()));
@@ -225,7 +227,7 @@ DownloadResult Download::run() {
     auto open = winHttp<decltype(&WinHttpOpen)>("WinHttpOpen");
     if (!open || !winHttp<decltype(&WinHttpSetOption)>("WinHttpSetOption")) {
         fail(DownloadFailure::NoWinHttp, GetLastError());
-        return result_;
+        return static_cast<DownloadResult&&>(result_);
     }
     widen(job_.address, address_);
     trace("GET " + job_.address);
@@ -237,8 +239,8 @@ DownloadResult Download::run() {
     }
     void* request = InterlockedExchangePointer(const_cast<void**>(&shared_->request), nullptr);
     if (request) closeInternet(request);
-    file_.reset();
-    return result_;
+    if (result_.failure != DownloadFailure::None) result_.file.reset();
+    return static_cast<DownloadResult&&>(result_);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "base/handle.h"
 #include "base/text.h"
 #include "fetch/sha256.h"
 
@@ -52,6 +53,9 @@ struct DownloadResult {
     DownloadFailure failure = DownloadFailure::None;
     DWORD error = 0;   // WinHTTP's or the system's error number, 0: none
     DWORD status = 0;  // the last HTTP status seen
+    // The complete, checked file, still open for reading with writers
+    // denied: what is unpacked is what was hashed.
+    FileHandle file;
 };
 
 // An address the download can use: http:// or https://, then printable

@@ -60,14 +60,15 @@ bool readAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD length) {
 
 class Unpacker {
 public:
-    Unpacker(const Text& staging, const volatile LONG* cancel) : staging_(staging), cancel_(cancel) {}
+    Unpacker(HANDLE archive, const Text& staging, const volatile LONG* cancel)
+        : staging_(staging), cancel_(cancel), archive_(archive) {}
     ~Unpacker() {
         if (directory_) HeapFree(GetProcessHeap(), 0, directory_);
         if (in_) HeapFree(GetProcessHeap(), 0, in_);
         if (window_) HeapFree(GetProcessHeap(), 0, window_);
     }
 
-    UnpackResult run(const Text& archive);
+    UnpackResult run();
 
 private:
     bool fail(UnpackFailure failure, DWORD error = 0) {
@@ -80,6 +81,8 @@ private:
         return fail(failure, error);
     }
     bool cancelled() const { return *cancel_ != 0 || workerThreadsStopping(); }
+    // The data of an entry stopped short: inflate only sees its end, not why.
+    bool stoppedShort(const Entry& entry);
     bool readDirectory();
     bool parseEntry(DWORD& at, Entry& entry);
     bool checkEntry(const Entry& entry);
@@ -94,7 +97,7 @@ private:
 
     Text staging_;
     const volatile LONG* cancel_;
-    FileHandle archive_;
+    HANDLE archive_;
     ULONGLONG archiveSize_ = 0;
     BYTE* directory_ = nullptr;
     DWORD directorySize_ = 0;
@@ -110,6 +113,8 @@ private:
     DWORD left_ = 0;
     DWORD written_ = 0;
     DWORD crc_ = 0;
+    DWORD readError_ = 0;
+    bool stopped_ = false;  // by a cancel or a read error, not by the data
     DWORD crcTable_[256];
     UnpackResult result_;
 };
@@ -119,7 +124,7 @@ bool Unpacker::readDirectory() {
     const DWORD tailLength = archiveSize_ < END_SEARCH ? static_cast<DWORD>(archiveSize_) : END_SEARCH;
     if (tailLength < END_SIZE) return fail(UnpackFailure::NotAnArchive);
     const ULONGLONG tailAt = archiveSize_ - tailLength;
-    if (!readAt(archive_.get(), tailAt, tail, tailLength)) return fail(UnpackFailure::CannotRead, GetLastError());
+    if (!readAt(archive_, tailAt, tail, tailLength)) return fail(UnpackFailure::CannotRead, GetLastError());
     for (DWORD at = tailLength - END_SIZE + 1; at-- > 0;) {
         const BYTE* end = tail + at;
         if (!isZipEndRecord(end)) continue;
@@ -136,7 +141,7 @@ bool Unpacker::readDirectory() {
         if (directorySize_ > DIRECTORY_MAX || entryCount_ > ENTRIES_MAX) return fail(UnpackFailure::TooManyEntries);
         directory_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, directorySize_ + 1));
         if (!directory_) return fail(UnpackFailure::TooManyEntries);
-        if (!readAt(archive_.get(), directoryOffset_, directory_, directorySize_)) {
+        if (!readAt(archive_, directoryOffset_, directory_, directorySize_)) {
             return fail(UnpackFailure::CannotRead, GetLastError());
         }
         return true;
@@ -188,9 +193,16 @@ bool Unpacker::makeFolders(const Text& relative, bool includingLast) {
         if (at < relative.length() && relative[at] != '\\') continue;
         if (at == relative.length() && !includingLast) break;
         const Text folder = staging_ + "\\" + relative.substr(0, at);
-        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            return fail(UnpackFailure::CannotWrite, GetLastError());
+        if (CreateDirectoryA(folder.c_str(), nullptr)) continue;
+        DWORD error = GetLastError();
+        // Made by this unpacker for an earlier entry, or it is no folder of
+        // its own (a link planted meanwhile is never entered).
+        if (error == ERROR_ALREADY_EXISTS &&
+            (GetFileAttributesA(folder.c_str()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                FILE_ATTRIBUTE_DIRECTORY) {
+            continue;
         }
+        return fail(UnpackFailure::CannotWrite, error);
     }
     return true;
 }
@@ -210,9 +222,13 @@ bool Unpacker::writeOut(const BYTE* data, DWORD length) {
 DWORD Unpacker::pull(void* self, const BYTE** data) {
     Unpacker& unpacker = *static_cast<Unpacker*>(self);
     *data = unpacker.in_;
-    if (unpacker.left_ == 0 || unpacker.cancelled()) return 0;
+    if (unpacker.left_ == 0) return 0;
     const DWORD length = unpacker.left_ < CHUNK ? unpacker.left_ : CHUNK;
-    if (!readAt(unpacker.archive_.get(), unpacker.next_, unpacker.in_, length)) return 0;
+    if (unpacker.cancelled() || !readAt(unpacker.archive_, unpacker.next_, unpacker.in_, length)) {
+        unpacker.readError_ = GetLastError();
+        unpacker.stopped_ = true;
+        return 0;
+    }
     unpacker.next_ += length;
     unpacker.left_ -= length;
     return length;
@@ -236,13 +252,19 @@ bool Unpacker::copyData(const Entry& entry, ULONGLONG dataAt) {
         bool trailing = false;
         const InflateResult inflated = inflateRaw(streams, window_, &trailing);
         if (result_.failure != UnpackFailure::None) return false;
-        if (inflated != InflateResult::Done || trailing || left_ != 0) return failEntry(UnpackFailure::Damaged, entry);
+        if (!stopped_ && (inflated != InflateResult::Done || trailing || left_ != 0)) {
+            return failEntry(UnpackFailure::Damaged, entry);
+        }
     }
-    if (cancelled()) return fail(UnpackFailure::Cancelled);
-    if (left_ != 0) return failEntry(UnpackFailure::CannotRead, entry, GetLastError());
+    if (stopped_) return stoppedShort(entry);
     if (written_ != entry.size) return failEntry(UnpackFailure::WrongSize, entry);
     if (crc_ != entry.crc) return failEntry(UnpackFailure::WrongCrc, entry);
     return true;
+}
+
+bool Unpacker::stoppedShort(const Entry& entry) {
+    if (cancelled()) return fail(UnpackFailure::Cancelled);
+    return failEntry(UnpackFailure::CannotRead, entry, readError_);
 }
 
 bool Unpacker::unpackEntry(const Entry& entry) {
@@ -251,7 +273,7 @@ bool Unpacker::unpackEntry(const Entry& entry) {
     if (namesFolder(entry.name, entry.nameLength)) return makeFolders(relative, true);
     BYTE local[LOCAL_SIZE];
     if (static_cast<ULONGLONG>(entry.localOffset) + LOCAL_SIZE > directoryOffset_ ||
-        !readAt(archive_.get(), entry.localOffset, local, LOCAL_SIZE) || dword(local) != LOCAL_RECORD) {
+        !readAt(archive_, entry.localOffset, local, LOCAL_SIZE) || dword(local) != LOCAL_RECORD) {
         return failEntry(UnpackFailure::Damaged, entry);
     }
     const ULONGLONG dataAt = static_cast<ULONGLONG>(entry.localOffset) + LOCAL_SIZE + word(local + 26) + word(local + 28);
@@ -259,21 +281,20 @@ bool Unpacker::unpackEntry(const Entry& entry) {
     if (!makeFolders(relative, false)) return false;
     // A name that comes twice is refused rather than overwritten.
     FileHandle output(CreateFileA((staging_ + "\\" + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!output) return failEntry(UnpackFailure::CannotWrite, entry, GetLastError());
     written_ = 0;
     crc_ = 0;
     output_ = output.get();
     if (!copyData(entry, dataAt)) return false;
     ++result_.files;
+    result_.bytes += entry.size;
     return true;
 }
 
-UnpackResult Unpacker::run(const Text& archive) {
-    archive_.reset(CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+UnpackResult Unpacker::run() {
     LARGE_INTEGER size;
-    if (!archive_ || !GetFileSizeEx(archive_.get(), &size)) {
+    if (!GetFileSizeEx(archive_, &size)) {
         fail(UnpackFailure::CannotRead, GetLastError());
         return result_;
     }
@@ -292,6 +313,8 @@ UnpackResult Unpacker::run(const Text& archive) {
     for (unsigned i = 0; i < entryCount_; ++i) {
         if (!parseEntry(at, entry) || !checkEntry(entry)) return result_;
     }
+    // Only a folder made here and now: nothing left or planted there is
+    // written into.
     if (!CreateDirectoryA(staging_.c_str(), nullptr)) {
         fail(UnpackFailure::CannotWrite, GetLastError());
         return result_;
@@ -312,9 +335,9 @@ UnpackResult Unpacker::run(const Text& archive) {
 
 bool isZipEndRecord(const unsigned char* at) { return at[0] == 'P' && at[1] == 'K' && at[2] == 5 && at[3] == 6; }
 
-UnpackResult unpackRuntimeArchive(const Text& archive, const Text& staging, const volatile LONG* cancel) {
-    Unpacker* unpacker = new Unpacker(staging, cancel);
-    UnpackResult result = unpacker->run(archive);
+UnpackResult unpackRuntimeArchive(HANDLE archive, const Text& staging, const volatile LONG* cancel) {
+    Unpacker* unpacker = new Unpacker(archive, staging, cancel);
+    UnpackResult result = unpacker->run();
     delete unpacker;
     return result;
 }

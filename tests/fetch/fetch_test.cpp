@@ -1,6 +1,7 @@
 // The download path's pure pieces, the inflater and the unpacker, in
 // process: which names an archive may hold, where the runtime goes, the
-// proxy rules, and what the unpacker refuses before it writes anything.
+// proxy rules, what the unpacker refuses before it writes anything, and the
+// download's file kept from writers.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,12 +11,14 @@
 #include <vector>
 
 #include "fetch/archive_names.h"
+#include "fetch/http_download.h"
 #include "fetch/inflate.h"
 #include "fetch/proxy_settings.h"
 #include "fetch/runtime_store.h"
 #include "fetch/sha256.h"
 #include "fetch/zip_unpack.h"
 #include "temp_folder.h"
+#include "test_http_server.h"
 #include "zip_writer.h"
 
 TEST(ArchiveNames, RefusesEveryNameThatCouldLeaveTheStagingFolder) {
@@ -107,6 +110,15 @@ namespace {
 
 const std::string RUNTIME = "jdk/bin/javaw.exe";
 
+// The unpacker reads through a handle, as the download hands it over.
+UnpackResult unpackFile(const std::string& archive, const std::string& staging, LONG cancel = 0) {
+    HANDLE file = CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const volatile LONG cancelled = cancel;
+    const UnpackResult result = unpackRuntimeArchive(file, staging.c_str(), &cancelled);
+    CloseHandle(file);
+    return result;
+}
+
 std::vector<ZipEntry> runtimeEntries() {
     return {{"jdk/", ""}, {RUNTIME, std::string(5000, 'x')}, {"jdk/release", "JAVA_VERSION=\"17\"\n", false}};
 }
@@ -118,6 +130,7 @@ TEST(ZipUnpack, UnpacksAGoodArchiveAndRefusesEveryFault) {
         const char* what;
         std::vector<ZipEntry> extra;
         UnpackFailure failure;
+        LONG cancel = 0;
     };
     ZipEntry encrypted{"jdk/secret", "x", false, 1};
     ZipEntry method{"jdk/x", "abc", false, 0, 12};
@@ -134,14 +147,14 @@ TEST(ZipUnpack, UnpacksAGoodArchiveAndRefusesEveryFault) {
         {"method", {method}, UnpackFailure::Method},
         {"crc", {wrongCrc}, UnpackFailure::WrongCrc},
         {"twice", {{RUNTIME, "again"}}, UnpackFailure::CannotWrite},
+        {"cancelled", {}, UnpackFailure::Cancelled, 1},
     };
     for (const Case& c : cases) {
         TempFolder temp("unpack");
         std::vector<ZipEntry> entries = runtimeEntries();
         entries.insert(entries.end(), c.extra.begin(), c.extra.end());
         writeFile(temp / "a.zip", zipArchive(entries));
-        const volatile LONG cancel = 0;
-        const UnpackResult result = unpackRuntimeArchive((temp / "a.zip").c_str(), (temp / "staging").c_str(), &cancel);
+        const UnpackResult result = unpackFile(temp / "a.zip", temp / "staging", c.cancel);
         EXPECT_EQ(c.failure, result.failure) << c.what;
         // Refused names are refused before anything is written.
         if (c.failure == UnpackFailure::BadName) {
@@ -158,14 +171,32 @@ TEST(ZipUnpack, UnpacksAGoodArchiveAndRefusesEveryFault) {
 
 TEST(ZipUnpack, RequiresTheRuntimesFilesAndAnArchive) {
     TempFolder temp("unpack");
-    const volatile LONG cancel = 0;
     writeFile(temp / "a.zip", zipArchive({{"jdk/release", "x"}}));
-    EXPECT_EQ(UnpackFailure::Incomplete,
-              unpackRuntimeArchive((temp / "a.zip").c_str(), (temp / "s1").c_str(), &cancel).failure);
+    EXPECT_EQ(UnpackFailure::Incomplete, unpackFile(temp / "a.zip", temp / "s1").failure);
     std::string cut = zipArchive(runtimeEntries());
     writeFile(temp / "b.zip", cut.substr(0, cut.size() / 2));
-    EXPECT_EQ(UnpackFailure::NotAnArchive,
-              unpackRuntimeArchive((temp / "b.zip").c_str(), (temp / "s2").c_str(), &cancel).failure);
+    EXPECT_EQ(UnpackFailure::NotAnArchive, unpackFile(temp / "b.zip", temp / "s2").failure);
+}
+
+// What is unpacked is what was hashed: the download's file stays open, with
+// writers denied, for the unpacking.
+TEST(Download, KeepsTheCheckedFileOpenWithWritersDenied) {
+    TestHttpServer server;
+    TempFolder temp("download");
+    const std::string body(70000, 'r');
+    server.serve("/r.zip", ServedPath{ServedPath::Body, body, "", 200});
+    DownloadJob job;
+    job.address = server.url("/r.zip").c_str();
+    job.size = body.size();
+    ASSERT_TRUE(parseSha256Hex(sha256Of(body).c_str(), job.sha256));
+    job.file = (temp / "r.part").c_str();
+    DownloadShared shared;
+    const DownloadResult result = downloadFile(job, &shared);
+    ASSERT_EQ(DownloadFailure::None, result.failure);
+    HANDLE writer = CreateFileA(job.file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
 namespace {
