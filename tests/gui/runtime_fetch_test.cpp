@@ -70,7 +70,7 @@ struct FetchScenario : Scenario {
                    const std::string& minimumVersion = "1.5") {
         useLauncher(LauncherSpec::shipped()
                         .set(104, minimumVersion)
-                        .set(PROP_RUNTIME_URL, server.url(path))
+                        .set(PROP_RUNTIME_URL, path.rfind("http", 0) == 0 ? path : server.url(path))
                         .set(PROP_RUNTIME_SHA256, hash.empty() ? sha256Of(archive) : hash)
                         .set(PROP_RUNTIME_SIZE, std::to_string(size ? size : archive.size())));
     }
@@ -79,7 +79,9 @@ struct FetchScenario : Scenario {
     std::string home() const { return runtimeFolder() + "\\" + sha256Of(archive).substr(0, 12); }
     RunOptions options(RunOptions o = RunOptions()) const {
         o.environment["LOCALAPPDATA"] = local;
-        for (const char* proxy : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"}) o.environment[proxy] = std::nullopt;
+        for (const char* proxy : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"}) {
+            if (!o.environment.count(proxy)) o.environment[proxy] = std::nullopt;
+        }
         o.timeoutMs = 90000;
         return o;
     }
@@ -90,17 +92,37 @@ struct FetchScenario : Scenario {
         return names;
     }
     // Runs the launcher, which is to show the dialog; gives its last line.
-    std::string dialogLine(TracedRun* run, const std::function<void(const std::string&)>& before = nullptr) {
+    std::string dialogLine(TracedRun* run, const std::function<void(const std::string&)>& before = nullptr,
+                           const RunOptions& how = RunOptions()) {
         std::vector<WindowReport> seen;
         std::function<void(const std::string&)> user = [&](const std::string& select) {
             if (before) before(select);
             seen = drive("wait " + select + DIALOG).windows;
             drive("key " + select + DIALOG + " enter");
         };
-        *run = Scenario::run("", drivenBy(user, options()));
+        *run = Scenario::run("", drivenBy(user, options(how)));
         const WindowReport* text = findChild(seen, "RichEdit20A");
         if (!text) return "(no dialog)";
         return text->text.substr(text->text.rfind("\r\n") + 2);
+    }
+};
+
+// The user's proxy settings as the system keeps them (Internet Options):
+// direct, or with a configuration script; removed again at the end.
+struct SystemProxySettings {
+    HKEY key = nullptr;
+    explicit SystemProxySettings(const std::string& script) {
+        // Version, counter, flags (1: direct, 4: a script), proxy, bypass list, script.
+        const DWORD head[] = {0x46, 0, script.empty() ? 1u : 5u, 0, 0, static_cast<DWORD>(script.size())};
+        const std::string blob = std::string(reinterpret_cast<const char*>(head), sizeof head) + script + std::string(32, 0);
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections", 0,
+                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegSetValueExA(key, "DefaultConnectionSettings", 0, REG_BINARY, reinterpret_cast<const BYTE*>(blob.data()),
+                       static_cast<DWORD>(blob.size()));
+    }
+    ~SystemProxySettings() {
+        RegDeleteValueA(key, "DefaultConnectionSettings");
+        RegCloseKey(key);
     }
 };
 
@@ -165,6 +187,15 @@ struct FolderLink {
     }
 };
 
+const std::string ELSEWHERE = "http://runtime.invalid/jdk.zip";
+
+// For a failure's message: the whole trace.
+std::string traceOf(const TracedRun& run) {
+    std::string text;
+    for (const std::string& line : run.lines) text += "\n  " + line;
+    return text;
+}
+
 }  // namespace
 
 TEST(RuntimeFetch, StartsTheApplicationWithTheDownloadedRuntimeAndTheNextStartMakesNoRequest) {
@@ -183,6 +214,7 @@ TEST(RuntimeFetch, StartsTheApplicationWithTheDownloadedRuntimeAndTheNextStartMa
         EXPECT_EQ(0u, first.exitCode) << c.what;
         EXPECT_TRUE(first.has("Runtime download: installed " + s.home())) << c.what;
         EXPECT_TRUE(first.has("Jre path: " + s.home() + "\\bin\\javaw.exe")) << c.what;
+        EXPECT_TRUE(first.has("Runtime download: secure protocols: TLS 1.0 to 1.3")) << c.what;
         EXPECT_EQ(1, s.server.requests("/jdk.zip")) << c.what;
         EXPECT_TRUE(s.leftovers().empty()) << c.what;
         if (std::string(c.path) == "/r1") {
@@ -289,30 +321,36 @@ TEST(RuntimeFetch, ALauncherEndedMidDownloadIsCleanedUpAtTheNextStart) {
 }
 
 // The window has the application's name (the version information's
-// FileDescription), a bar and the line that says the wait comes once.
+// FileDescription), a bar and the line that says the wait comes once; its
+// Cancel ends a download, and a proxy look-up that never ends.
 TEST(RuntimeFetch, CancelInTheProgressWindowEndsInTheDialog) {
-    FetchScenario s;
-    s.serveArchive(1024);
-    std::vector<WindowReport> progress;
-    TracedRun run;
-    const std::string line = s.dialogLine(&run, [&](const std::string& select) {
-        progress = drive("wait " + select + PROGRESS).windows;
-        saveScreenshot("runtime-download-progress");
-        drive("click " + select + PROGRESS + " --button Cancel");
-    });
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ("Marblewright", progress[0].text);
-    const WindowReport* text = findChild(progress, "Static", true);
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(0u, text->text.find("Downloading Java runtime: ")) << text->text;
-    EXPECT_NE(nullptr, findChild(progress, "msctls_progress32"));
-    bool once = false;
-    for (const WindowReport& child : progress) once = once || child.text == "Java is downloaded once for this user.";
-    EXPECT_TRUE(once);
-    EXPECT_EQ(FAILED + "cancelled.", line);
-    EXPECT_EQ(1u, run.exitCode);
-    EXPECT_TRUE(s.leftovers().empty());
-    EXPECT_FALSE(fileExists(s.home()));
+    for (const bool lookUp : {false, true}) {
+        FetchScenario s;
+        s.serveArchive(1024);
+        s.server.serve("/proxy.pac", ServedPath{ServedPath::NeverAnswer});
+        SystemProxySettings settings(lookUp ? s.server.url("/proxy.pac") : "");
+        if (lookUp) s.configure(ELSEWHERE);
+        std::vector<WindowReport> progress;
+        TracedRun run;
+        const std::string line = s.dialogLine(&run, [&](const std::string& select) {
+            progress = drive("wait " + select + PROGRESS).windows;
+            saveScreenshot("runtime-download-progress");
+            drive("click " + select + PROGRESS + " --button Cancel");
+        });
+        ASSERT_FALSE(progress.empty());
+        EXPECT_EQ("Marblewright", progress[0].text);
+        const WindowReport* text = findChild(progress, "Static", true);
+        ASSERT_NE(nullptr, text);
+        EXPECT_EQ(0u, text->text.find("Downloading Java runtime: ")) << text->text;
+        EXPECT_NE(nullptr, findChild(progress, "msctls_progress32"));
+        bool once = false;
+        for (const WindowReport& child : progress) once = once || child.text == "Java is downloaded once for this user.";
+        EXPECT_TRUE(once);
+        EXPECT_EQ(FAILED + "cancelled.", line) << lookUp << traceOf(run);
+        EXPECT_EQ(1u, run.exitCode);
+        EXPECT_TRUE(s.leftovers().empty());
+        EXPECT_FALSE(fileExists(s.home()));
+    }
 }
 
 // A start finds the runtime damaged (a scanner took its executable) or
@@ -446,4 +484,48 @@ TEST(RuntimeFetch, TheWaitForAnotherLaunchersDownloadShowsTheWindow) {
     }
 }
 
-
+// The proxies a user has: the environment's, a configuration script's
+// answer (DIRECT included), one that wants a password, one that takes the
+// user's own logon, a script that never comes (its wait has a bound).
+TEST(RuntimeFetch, TheDownloadGoesThroughTheProxiesAsTheUserSetThemUp) {
+    const std::string passwordWanted = "Proxy-Authenticate: Basic realm=\"corporate\"\r\n";
+    const std::string logonTaken = "Proxy-Authenticate: NTLM\r\n";
+    const struct {
+        const char* what;
+        ServedPath::Kind script;  // Status: none
+        std::string proxyHeader;  // the proxy answers 407 with it; empty: the archive
+        std::string line;         // the dialog's line; empty: the application started
+        std::string traced;
+        int proxied;              // requests the proxy got
+    } cases[] = {
+        {"the environment's proxy", ServedPath::Status, "", "", "proxy PROXY (environment)", 1},
+        {"a script that says DIRECT", ServedPath::Body, "", FAILED + "cannot connect to the server (error 12007).",
+         "no proxy (automatic)", 0},
+        {"a proxy that wants a password", ServedPath::Status, passwordWanted, FAILED + "the proxy asks for a password.",
+         "status 407", 1},
+        {"a proxy that takes the logon", ServedPath::Status, logonTaken, FAILED + "the proxy asks for a password.",
+         "logging on to the proxy as the user", 2},
+        {"a script that never comes", ServedPath::NeverAnswer, "", "", "the system's proxy look-up did not end in time", 1},
+    };
+    for (const auto& c : cases) {
+        FetchScenario s;
+        s.configure(ELSEWHERE);
+        s.server.serve("/proxy.pac", ServedPath{c.script, "function FindProxyForURL(url, host) { return \"DIRECT\"; }"});
+        s.server.serve(ELSEWHERE, c.proxyHeader.empty() ? ServedPath{ServedPath::Body, s.archive}
+                                                        : ServedPath{ServedPath::Status, "", "", 407, 0, 0, c.proxyHeader});
+        SystemProxySettings settings(c.script == ServedPath::Status ? "" : s.server.url("/proxy.pac"));
+        RunOptions how;
+        how.environment["http_proxy"] = s.server.authority();
+        TracedRun run;
+        if (c.line.empty()) {
+            run = s.run("", s.options(how));
+            EXPECT_EQ(1u, applicationStarts(s.home(), 1)) << c.what;
+        } else {
+            EXPECT_EQ(c.line, s.dialogLine(&run, nullptr, how)) << c.what;
+        }
+        std::string traced = "Runtime download: " + c.traced;
+        if (traced.find("PROXY") != std::string::npos) traced.replace(traced.find("PROXY"), 5, s.server.authority());
+        EXPECT_TRUE(run.has(traced)) << c.what << traceOf(run);
+        EXPECT_EQ(c.proxied, s.server.requests(ELSEWHERE)) << c.what;
+    }
+}
