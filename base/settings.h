@@ -33,6 +33,8 @@ enum LaunchSetting {
     PROP_RUNTIME_SHA256 = 116,  // text: its SHA-256, 64 hexadecimal digits; required
     PROP_RUNTIME_SIZE = 117,    // text: its size in bytes, an unsigned 64-bit decimal; required
     PROP_RUNTIME_FOLDER = 118,  // text: the folder under %LOCALAPPDATA%; default the launcher's name
+    PROP_IN_PROCESS = 119,      // flag: the runtime runs inside the launcher's own process
+    PROP_APP_ID = 120,          // text: the AppUserModelID of the launcher's process
 };
 
 // The setting as text; empty when the string is absent or empty.

@@ -19,7 +19,7 @@ Text::Text(const Text& other) { append(other); }
 
 Text::Text(Text&& other) noexcept
     : data_(other.data_), length_(other.length_), capacity_(other.capacity_) {
-    other.data_ = nullptr;
+    other.data_ = empty_;
     other.length_ = other.capacity_ = 0;
 }
 
@@ -33,17 +33,19 @@ Text& Text::operator=(const Text& other) {
 
 Text& Text::operator=(Text&& other) noexcept {
     if (this != &other) {
-        free(data_);
+        if (capacity_) free(data_);
         data_ = other.data_;
         length_ = other.length_;
         capacity_ = other.capacity_;
-        other.data_ = nullptr;
+        other.data_ = empty_;
         other.length_ = other.capacity_ = 0;
     }
     return *this;
 }
 
-Text::~Text() { free(data_); }
+Text::~Text() {
+    if (capacity_) free(data_);
+}
 
 void Text::grow(size_t needed) {
     if (needed < length_) outOfMemory();  // size overflow
@@ -53,7 +55,7 @@ void Text::grow(size_t needed) {
         if (capacity > static_cast<size_t>(-1) / 2) outOfMemory();
         capacity *= 2;
     }
-    char* grown = static_cast<char*>(realloc(data_, capacity));
+    char* grown = static_cast<char*>(realloc(capacity_ ? data_ : nullptr, capacity));
     if (!grown) outOfMemory();
     data_ = grown;
     capacity_ = capacity;

@@ -2,7 +2,9 @@
 //
 // The launcher uses this instead of the C++ library's string type: a static
 // image that pulls in that type weighs several times the whole launcher.
-// The text is always terminated, so c_str() can be handed to the system.
+// The text is always terminated, so c_str() can be handed to the system;
+// an empty one that owns no memory is the shared empty string, so that
+// c_str() needs no test.
 #pragma once
 
 #include <stddef.h>
@@ -20,7 +22,7 @@ public:
     Text& operator=(Text&& other) noexcept;
     ~Text();
 
-    const char* c_str() const { return data_ ? data_ : ""; }
+    const char* c_str() const { return data_; }
     size_t length() const { return length_; }
     bool empty() const { return length_ == 0; }
     char operator[](size_t i) const { return data_[i]; }
@@ -48,7 +50,8 @@ public:
 private:
     void grow(size_t needed);
 
-    char* data_ = nullptr;
+    static inline char empty_[1] = {};  // never written: an empty text writes no terminator
+    char* data_ = empty_;
     size_t length_ = 0;
     size_t capacity_ = 0;
 };

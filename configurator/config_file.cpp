@@ -102,6 +102,12 @@ void readConfigFile(const std::string& path, Changes& changes) {
             changes.fileVersion = value;
         } else if (key == "product-version") {
             changes.productVersion = value;
+        } else if (key == "in-process") {
+            const std::optional<bool> on = parseOnOff(value);
+            if (!on) throw FormatError(where + "in-process takes on or off");
+            changes.settings.push_back({"PROP_IN_PROCESS", *on ? "on" : ""});
+        } else if (key == "app-id") {
+            changes.settings.push_back({"PROP_APP_ID", value});
         } else if (key == "unicode") {
             changes.unicode = parseOnOff(value);
             if (!changes.unicode) throw FormatError(where + "unicode takes on or off");
@@ -126,6 +132,11 @@ void applyChanges(LauncherResources& launcher, const Changes& changes) {
             c.value.find_first_of("\\/") != std::string::npos || c.value.find("..") != std::string::npos;
         if (setting->id == 111 && leavesItsFolder) {
             throw FormatError("PROP_USER_OPTIONS is one folder name: no \\, / or .. in it");
+        }
+        // The system takes at most 128 characters and no blanks.
+        if (setting->id == APP_ID_SETTING &&
+            (utf8ToUtf16(c.value).size() > 128 || c.value.find_first_of(" \t\r\n") != std::string::npos)) {
+            throw FormatError("PROP_APP_ID is an AppUserModelID: at most 128 characters, no blanks");
         }
         if (setting->id == JAR_IN_IMAGE_SETTING) {
             throw FormatError("PROP_JAR_IN_IMAGE follows --embed-jar and --no-embedded-jar: it is on when a jar is embedded");

@@ -23,8 +23,8 @@ struct Changes {
     std::optional<std::string> embedJar;  // a jar to embed; "" takes the embedded jar out
 };
 
-// Reads a configuration file (see the README, "Configuring your
-// launcher"); file paths in it are taken relative to the file's folder.
+// Reads a configuration file (see docs/configuring.md, "The configuration
+// file"); file paths in it are taken relative to the file's folder.
 // Throws FormatError with the line number.
 void readConfigFile(const std::string& path, Changes& changes);
 

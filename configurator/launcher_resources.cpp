@@ -27,6 +27,8 @@ const std::vector<SettingInfo>& launchSettings() {
         {"PROP_RUNTIME_SHA256", 116, SettingKind::Text},
         {"PROP_RUNTIME_SIZE", 117, SettingKind::Integer},
         {"PROP_RUNTIME_FOLDER", 118, SettingKind::Text},
+        {"PROP_IN_PROCESS", 119, SettingKind::Flag},
+        {"PROP_APP_ID", 120, SettingKind::Text},
     };
     return settings;
 }

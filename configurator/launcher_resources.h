@@ -29,6 +29,8 @@ const SettingInfo* findSetting(const std::string& name);
 const std::uint16_t SPLASH_RESOURCE = 104;
 // On exactly when the file carries the application's jar (embedded_jar.h).
 const std::uint16_t JAR_IN_IMAGE_SETTING = 114;
+const std::uint16_t IN_PROCESS_SETTING = 119;
+const std::uint16_t APP_ID_SETTING = 120;
 
 class LauncherResources {
 public:
@@ -43,6 +45,8 @@ public:
     // Any bytes: the launcher checks the picture when it loads it.
     void setSplashBytes(Bytes bytes);
     void removeSplash();
+
+    bool is64Bit() const { return image_.is64Bit(); }
 
     ResourceTree& tree() { return tree_; }
     const ResourceTree& tree() const { return tree_; }

@@ -1,6 +1,6 @@
 // launcher-config: configures a prebuilt launcher.exe without a C++
-// toolchain, on Linux, macOS or Windows. See usage() and the README,
-// "Configuring your launcher".
+// toolchain, on Linux, macOS or Windows. See usage() and
+// docs/configuring.md.
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -49,13 +49,16 @@ const char USAGE[] =
     "                           java then starts as the jar (PROP_JAR_IN_IMAGE); replaces\n"
     "                           a jar embedded before, which is kept otherwise\n"
     "  --no-embedded-jar        take the embedded jar out\n"
+    "  --in-process             run the Java runtime inside the launcher's own process\n"
+    "                           (PROP_IN_PROCESS), so that Windows shows it as the application\n"
+    "  --app-id ID              the AppUserModelID of the launcher's process (PROP_APP_ID)\n"
     "\n"
     "launch settings: PROP_SPLASH PROP_STAY_ALIVE PROP_SPLASH_TIMEOUT PROP_JRE_PATH\n"
     "  PROP_VM_OPTIONS PROP_START_JAR PROP_WAIT_FOR_WINDOW PROP_WORK_DIR PROP_MIN_VERSION\n"
     "  PROP_SEARCH_JDK_ONLY PROP_MODERN_SEARCH PROP_MAX_VERSION PROP_RUNTIME_BITS\n"
     "  PROP_WAIT_FOR_EXIT PROP_SINGLE_INSTANCE PROP_USER_OPTIONS PROP_EXPAND_VARIABLES\n"
     "  PROP_START_CHECK PROP_JAR_IN_IMAGE PROP_RUNTIME_URL PROP_RUNTIME_SHA256\n"
-    "  PROP_RUNTIME_SIZE PROP_RUNTIME_FOLDER\n"
+    "  PROP_RUNTIME_SIZE PROP_RUNTIME_FOLDER PROP_IN_PROCESS PROP_APP_ID\n"
     "\n"
     "The input is never changed; the output is written whole or not at all.\n"
     "\n"
@@ -193,6 +196,10 @@ Changes parseOptions(const std::vector<std::string>& args, std::size_t from) {
             if (late.embedJar->empty()) throw UsageError("--embed-jar needs a jar file");
         } else if (a == "--no-embedded-jar") {
             late.embedJar = std::string();
+        } else if (a == "--in-process") {
+            late.settings.push_back({"PROP_IN_PROCESS", "on"});
+        } else if (a == "--app-id") {
+            late.settings.push_back({"PROP_APP_ID", takeValue(args, i)});
         } else if (a == "--unicode") {
             late.unicode = parseOnOff(takeValue(args, i));
             if (!late.unicode) throw UsageError("--unicode takes on or off");
@@ -259,6 +266,10 @@ void configure(const std::vector<std::string>& args) {
     writeWhole(output, jar ? appendJar(built, *jar) : built);
     const std::string warning = sampleNamesWarning(readVersionInfo(launcher.tree()));
     if (!warning.empty()) std::cerr << "launcher-config: " << warning << "\n";
+    if (launcher.string(IN_PROCESS_SETTING) && !launcher.is64Bit()) {
+        std::cerr << "launcher-config: note: a 32-bit launcher runs only 32-bit runtimes inside itself, and most PCs "
+                     "have 64-bit ones: use launcher-x64.exe for PROP_IN_PROCESS\n";
+    }
 }
 
 int sign(const std::vector<std::string>& args) {
@@ -267,7 +278,8 @@ int sign(const std::vector<std::string>& args) {
         parseSignCommand(std::vector<std::string>(args.begin() + 3, args.end()));
     if (!command) throw UsageError("the signing command must name the file to sign as {in}");
     try {
-        std::cout << signLauncher(args[1], *command) << "\n";
+        const std::string done = signLauncher(args[1], *command, std::cout);
+        std::cout << done << "\n";
         return 0;
     } catch (const SigningFailed& e) {
         std::cerr << "launcher-config: " << e.what() << "\n";

@@ -41,6 +41,8 @@ public:
     std::uint32_t certificateOffset() const;
     std::uint32_t certificateSize() const;
 
+    bool is64Bit() const { return read16(bytes_, optionalHeader_) == 0x20b; }
+
     // The PE checksum of the image as it stands (the field itself skipped).
     static std::uint32_t computeChecksum(const Bytes& bytes, std::size_t checksumOffset);
 

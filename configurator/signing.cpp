@@ -1,5 +1,7 @@
 #include "configurator/signing.h"
 
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 
 #include "configurator/config_file.h"
@@ -9,6 +11,10 @@
 #include "configurator/run_program.h"
 
 namespace {
+
+// ECDSA signatures and timestamp tokens change size from one signing to
+// the next; each try makes room for the size the one before it took.
+const int SIGNING_TRIES = 8;
 
 const char IN[] = "{in}";
 const char OUT[] = "{out}";
@@ -42,6 +48,17 @@ struct Signer {
     const SignCommand& command;
     const std::string& path;
     std::string unchanged() const { return "; " + fileNameOf(path) + " is unchanged"; }
+
+    // Signs and says how long it took, after `what`.
+    Bytes timedSign(const Bytes& input, std::ostream& out, const std::string& what) const {
+        const auto start = std::chrono::steady_clock::now();
+        Bytes signedFile = sign(input);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, ", %.2f s", took.count());
+        out << what << std::to_string(signedFile.size() - input.size()) << " bytes" << seconds << "\n";
+        return signedFile;
+    }
 
     Bytes sign(const Bytes& input) const {
         SigningFiles files(path);
@@ -88,7 +105,7 @@ std::vector<std::string> commandFor(const SignCommand& command, const std::strin
     return words;
 }
 
-std::string signLauncher(const std::string& path, const SignCommand& command) {
+std::string signLauncher(const std::string& path, const SignCommand& command, std::ostream& out) {
     const Bytes original = readWholeFile(path, "launcher");
     const std::string name = fileNameOf(path);
     const Signer signer{command, path};
@@ -103,20 +120,23 @@ std::string signLauncher(const std::string& path, const SignCommand& command) {
             (name + ": the embedded jar does not end the file; configure it again").c_str());
     Bytes trial = original;
     setJarCommentLength(trial, *jar, 0);
-    std::size_t growth = signer.sign(trial).size() - original.size();
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    std::size_t growth = signer.timedSign(trial, out, "signing a copy: the signature takes ").size() - original.size();
+    for (int attempt = 1; attempt <= SIGNING_TRIES; ++attempt) {
         Bytes prepared = original;
         setJarCommentLength(prepared, *jar, commentLengthFor(growth, signer.unchanged()));
-        const Bytes signedFile = signer.sign(prepared);
+        const std::string what = "try " + std::to_string(attempt) + ", room made for " + std::to_string(growth) +
+                                 " bytes: the signature takes ";
+        const Bytes signedFile = signer.timedSign(prepared, out, what);
         const std::optional<ZipArchive> signedJar = findEmbeddedJar(signedFile);
         require(signedJar && signedJar->start == jar->start,
                 ("the signing command moved the embedded jar" + signer.unchanged()).c_str());
         if (commentReachesEnd(signedFile, *signedJar)) {
             writeWhole(path, signedFile);
-            return "signed " + name + ": the embedded jar's comment covers the " + std::to_string(growth) +
-                   " bytes of the signature and reaches the end of the file, so java -jar reads it";
+            return "signed " + name + " at try " + std::to_string(attempt) + ": the embedded jar's comment covers the " +
+                   std::to_string(growth) + " bytes of the signature and reaches the end of the file, so java -jar reads it";
         }
         growth = signedFile.size() - original.size();
     }
-    throw FormatError("the signature's size changed at every signing (a timestamp server?)" + signer.unchanged());
+    throw FormatError("the signature's size changed at every one of " + std::to_string(SIGNING_TRIES) +
+                      " tries (a timestamp server?)" + signer.unchanged());
 }

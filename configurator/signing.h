@@ -4,11 +4,12 @@
 // jar's comment length, which the signature covers, must reach over it:
 // so a copy is signed first to learn how much the file grows, the comment
 // length of the original is set to that growth, and the original is
-// signed. A timestamp may change the signature's size; then the second
-// step is repeated once.
+// signed. A timestamp or an ECDSA key may change the signature's size;
+// then the second step is tried again, a few times.
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ public:
 };
 
 // Signs the file at `path`, which is replaced only by a signed file that
-// passed the checks; returns the line that says what was done. Throws
-// FormatError (SigningFailed when the command failed).
-std::string signLauncher(const std::string& path, const SignCommand& command);
+// passed the checks; writes a line per signing (the signature's size, the
+// time it took) to `out` and returns the line that says what was done.
+// Throws FormatError (SigningFailed when the command failed).
+std::string signLauncher(const std::string& path, const SignCommand& command, std::ostream& out);

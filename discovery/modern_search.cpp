@@ -73,7 +73,7 @@ void traceCandidate(const RuntimeCandidate& candidate, const Examined& examined,
 Examined examine(const RuntimeCandidate& candidate, const SearchCriteria& criteria) {
     Examined examined;
     RuntimeFacts& facts = examined.facts;
-    const int width = executableWidth(candidate.home + "\\bin\\" + javaExeName);
+    const int width = executableWidth((candidate.home + "\\bin\\" + javaExeName).c_str());
     facts.hasExecutable = width >= 0;
     if (facts.hasExecutable) {
         facts.width = width;

@@ -8,7 +8,7 @@
 
 namespace {
 
-const DWORD RELEASE_FILE_MAX = 65536;
+const DWORD RUNTIME_FILE_MAX = 65536;
 
 // The PE header follows the DOS stub; real images put it within the first
 // few hundred bytes, and a field beyond this is no image of any use.
@@ -19,8 +19,8 @@ const unsigned MACHINE_X86 = 0x014C;
 const unsigned MACHINE_X64 = 0x8664;
 const unsigned MACHINE_ARM64 = 0xAA64;
 
-FileHandle openForReading(const Text& path) {
-    return FileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+FileHandle openForReading(const char* path) {
+    return FileHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -51,7 +51,12 @@ bool isExistingFile(const Text& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int executableWidth(const Text& path) {
+int executableWidth(const char* path) {
+    const int machine = executableMachine(path);
+    return machine <= 0 ? machine : widthOfMachine(machine);
+}
+
+int executableMachine(const char* path) {
     FileHandle file = openForReading(path);
     if (!file) return -1;
     BYTE dos[PE_OFFSET_FIELD + 4];
@@ -60,19 +65,21 @@ int executableWidth(const Text& path) {
     BYTE pe[6];
     if (offset > PE_HEADER_OFFSET_MAX || !readAt(file.get(), offset, pe, sizeof pe)) return 0;
     if (pe[0] != 'P' || pe[1] != 'E' || pe[2] != 0 || pe[3] != 0) return 0;
-    return widthOfMachine(littleEndian(pe + 4, 2));
+    return static_cast<int>(littleEndian(pe + 4, 2));
 }
 
-Text readReleaseVersion(const Text& home) {
-    FileHandle file = openForReading(home + "\\release");
+Text readFileStart(const char* path) {
+    FileHandle file = openForReading(path);
     if (!file) return Text();
-    char* buffer = new char[RELEASE_FILE_MAX];
+    char* buffer = new char[RUNTIME_FILE_MAX];
     DWORD read = 0;
     Text contents;
-    if (ReadFile(file.get(), buffer, RELEASE_FILE_MAX, &read, nullptr)) contents = Text(buffer, read);
+    if (ReadFile(file.get(), buffer, RUNTIME_FILE_MAX, &read, nullptr)) contents = Text(buffer, read);
     delete[] buffer;
-    return versionInReleaseFile(contents);
+    return contents;
 }
+
+Text readReleaseVersion(const Text& home) { return versionInReleaseFile(readFileStart((home + "\\release").c_str())); }
 
 Text probeVersionOutput(const Text& home) {
     CapturingRunner* runner = startVersionProbe(home);

@@ -13,6 +13,8 @@ const DWORD PROBE_WAIT_MS = 5000;
 // process it left behind holding the pipe delays the output's end.
 const DWORD AFTER_END_MS = 250;
 const size_t PROBE_PREFIX_LENGTH = 14;
+// The answer the 14 bytes were made for, read as it always was.
+const char CLASSIC_ANSWER[] = "java version \"";
 // What a probe the launcher ended exits with.
 const UINT PROBE_ENDED_EXIT_CODE = 1;
 
@@ -58,6 +60,13 @@ Text versionProbeCommand(const Text& home) { return "\"" + home + "\\bin\\java.e
 
 Text versionFromProbeOutput(const Text& output) {
     const size_t start = afterPickedUpLines(output);
+    // Other builds answer "openjdk version ...": 14 bytes off would leave
+    // 'n "1.8...', above any minimum. Their version is the quoted text.
+    const Text line = output.substr(start, output.find("\n", start) - start);
+    if (line.find(CLASSIC_ANSWER) != 0) {
+        Text quoted = versionInJavaOutput(line);
+        if (!quoted.empty()) return quoted;
+    }
     if (output.length() - start < PROBE_PREFIX_LENGTH) return Text();
     return output.substr(start + PROBE_PREFIX_LENGTH);
 }

@@ -32,9 +32,11 @@ private:
 // "-version".
 Text versionProbeCommand(const Text& home);
 
-// The probe's result from the captured output: after the "Picked up ..."
-// lines a runtime prints first when options are set in the environment,
-// the first 14 bytes, which in the usual output are the words java version,
+// The probe's result from the captured output, after the "Picked up ..."
+// lines a runtime prints first when options are set in the environment:
+// from an answer line that holds ` version "` but does not begin with
+// `java version "` ("openjdk version ..."), the quoted text; otherwise the
+// first 14 bytes, which in the classic answer are the words java version,
 // a blank and a quote, dropped unexamined; empty when there are fewer.
 Text versionFromProbeOutput(const Text& output);
 

@@ -45,17 +45,23 @@ Text ownPathForJava() {
     const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
     Text ansi;
     if (length == 0 || length >= MAX_PATH || inAnsiCodePage(wide, ansi)) return path;
-    // The next trace line shows the short form, or, when the path has none
-    // the code page can write, the path as it is.
+    // The next trace line shows the short form, or nothing when the path
+    // has none the code page can write.
     traceDirect("Jar in image: the path is outside the ANSI code page");
     wchar_t shortPath[MAX_PATH];
     const DWORD shortLength = GetShortPathNameW(wide, shortPath, MAX_PATH);
-    return shortLength > 0 && shortLength < MAX_PATH && inAnsiCodePage(shortPath, ansi) ? ansi : Text(path);
+    // A volume without 8.3 names has no short form: Java cannot be given
+    // a path it opens.
+    return shortLength > 0 && shortLength < MAX_PATH && inAnsiCodePage(shortPath, ansi) ? ansi : Text();
 }
 
-bool jarEndIsReadable(const Text& path) {
+bool ownFileEndIsReadable() {
+    // By its wide path: an ANSI launcher's own path may have lost letters.
+    wchar_t path[LAUNCHER_PATH_MAX];
+    const DWORD length = GetModuleFileNameW(nullptr, path, LAUNCHER_PATH_MAX);
+    if (length == 0 || length >= LAUNCHER_PATH_MAX) return false;
     unsigned char tail[ZIP_END_SEARCH_MAX];
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.get(), &size)) return false;

@@ -18,10 +18,10 @@ const size_t ZIP_END_SEARCH_MAX = 22 + 65535;
 bool zipEndReachesTheEnd(const unsigned char* tail, size_t length);
 
 // The launcher's own path as Java can open it: in a launcher whose ANSI
-// code page cannot write the path, its short form (traced); the path as
-// the system gives it when there is none. Empty when it is not known.
+// code page cannot write the path, its short form (traced). Empty when it
+// is not known, or when there is no short form the code page can write.
 Text ownPathForJava();
 
-// Whether the file at `path` ends with a zip end record that reaches its
-// end; false when it cannot be read.
-bool jarEndIsReadable(const Text& path);
+// Whether the launcher's own file ends with a zip end record that reaches
+// its end; false when it cannot be read.
+bool ownFileEndIsReadable();

@@ -5,7 +5,9 @@
 #include "base/app_output_log.h"
 #include "base/settings.h"
 #include "base/state.h"
+#include "base/system_library.h"
 #include "base/trace.h"
+#include "discovery/hostable_runtime.h"
 #include "discovery/jdk_class_path.h"
 #include "discovery/path_exists.h"
 #include "discovery/runtime_search.h"
@@ -15,6 +17,7 @@
 #include "launcher/variables.h"
 #include "launcher/vm_options.h"
 #include "process/application_wait.h"
+#include "process/hosted_runtime.h"
 #include "process/java_launch.h"
 #include "process/single_instance.h"
 #include "process/start_check.h"
@@ -26,10 +29,15 @@
 namespace {
 
 const size_t ERROR_TEXT_MAX = 1023;  // the message buffer holds 1024 with its terminator
+const int APP_ID_MAX = 128;          // the system's limit for an AppUserModelID
+const char SET_APP_ID[] = "SetCurrentProcessExplicitAppUserModelID";
 
 const char JAR_UNREADABLE_MESSAGE[] =
     "The application cannot start: Java cannot read the jar inside this program.\n"
     "It was probably signed without \"launcher-config sign\".";
+const char JAR_PATH_MESSAGE[] =
+    "The application cannot start: Java cannot open this program by its path.\n"
+    "Move it to a folder whose name has only letters of the system's code page.";
 
 // The launcher's own full path; empty when the system gives none.
 Text ownPath() {
@@ -82,13 +90,44 @@ Text describeSystemError(DWORD code, const Text& program) {
 bool takeJarInImage(Text& jar) {
     const Text ownJar = ownPathForJava();
     traceLine << "Jar in image: " << ownJar << traceEnd;
-    if (!jarEndIsReadable(ownJar)) {
+    if (!ownFileEndIsReadable()) {
         traceDirect("Jar in image: no zip end record reaches the end of the file");
         showErrorMessage(JAR_UNREADABLE_MESSAGE);
         return false;
     }
+    if (ownJar.empty()) {
+        traceDirect("Jar in image: no path of this file that Java can open");
+        showErrorMessage(JAR_PATH_MESSAGE);
+        return false;
+    }
     jar = "\"" + ownJar + "\"";
     return true;
+}
+
+// The launcher's process and windows, and with the runtime inside it the
+// application's, take this AppUserModelID, so that they share the taskbar
+// button of a shortcut that has the same one. Before the first window.
+void takeApplicationId() {
+    const Text id = loadSettingText(PROP_APP_ID);
+    if (id.empty()) return;
+    using SetId = HRESULT(WINAPI*)(PCWSTR);
+    const SetId set = systemFunction<SetId>("shell32.dll", SET_APP_ID);
+    wchar_t wide[APP_ID_MAX + 1];
+    const HRESULT result = !MultiByteToWideChar(CP_ACP, 0, id.c_str(), -1, wide, APP_ID_MAX + 1) ? E_INVALIDARG
+                           : set ? set(wide)
+                                 : E_NOTIMPL;
+    char line[APP_ID_MAX + 80];
+    wsprintfA(line, "PROP_APP_ID: %.128s (%s: 0x%08lX)", id.c_str(), SET_APP_ID, result);
+    traceDirect(line);
+}
+
+// Whether the runtime of `javaExecutable` can run inside the launcher, by
+// its files; the trace says why not.
+bool canHost(const Text& javaExecutable, const Text& launcherFolder, HostableRuntime& hosted) {
+    const Text obstacle = inProcessObstacle(javaExecutable, launcherFolder, hosted);
+    if (obstacle.empty()) return true;
+    traceLine << "In-process: not possible (" << obstacle << "), starting a child process" << traceEnd;
+    return false;
 }
 
 bool setUpSplashAndWatchdog(HINSTANCE instance, int showCommand) {
@@ -143,6 +182,7 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
 
     Text vmOptions = loadVmOptions();
     traceLine << "Loaded VM parametrers: " << vmOptions << traceEnd;
+    takeApplicationId();
     SingleInstance singleInstance;
     if (!singleInstance.claim(loadSettingText(PROP_SINGLE_INSTANCE).c_str())) return 0;
     Text startJar = loadSettingText(PROP_START_JAR);
@@ -190,6 +230,12 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         vmOptions = expandedOptionsOrAsWritten(vmOptions, own);
         traceLine << "VM options after expansion: " << vmOptions << traceEnd;
     }
+    HostableRuntime hosted;
+    const bool inProcess = isSettingPresent(PROP_IN_PROCESS) && canHost(javaExecutable, launcherFolder, hosted);
+    if (inProcess && stayAlive) {
+        traceDirect("In-process: no stay-alive window");
+        stayAlive = 0;
+    }
     if ((splashActive || stayAlive) && !setUpSplashAndWatchdog(instance, showCommand)) return 1;
 
     Text jdkLibraries = jdkOnly ? bootClassPathLibraries() : Text();
@@ -197,11 +243,16 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
     ApplicationRunner* runner = new ApplicationRunner(startTail);
     traceLine << "Full argument line: " << argumentLine << traceEnd;
     ApplicationWait wait;
-    if (waitForExit) wait.prepare();
-    ChildSetup setup = waitForExit ? *wait.setup() : ChildSetup();
+    // Inside the launcher the runtime takes the console as java.exe would.
+    const bool passHandles = waitForExit || (inProcess && switches.console);
+    if (passHandles) wait.prepare();
+    ChildSetup setup = passHandles ? *wait.setup() : ChildSetup();
     singleInstance.passTo(setup);
     DWORD failureCode = 0;
-    const StartedApplication application = launchApplication(javaExecutable, argumentLine, runner, &failureCode, &setup);
+    const StartedApplication application =
+        inProcess ? hostRuntime(hosted.library, hosted.version, buildJavaCommandLine(launcherFile, argumentLine),
+                                switches.console, runner, setup, &failureCode)
+                  : launchApplication(javaExecutable, argumentLine, runner, &failureCode, &setup);
     if (!application.started()) {
         splashActive = 0;
         // The error box's own message loop would otherwise run the watchdog,
@@ -210,7 +261,10 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
         return 1;
     }
-    singleInstance.recordApplication(application.process.get(), application.processId);
+    // The launcher that is the application has recorded itself already, and
+    // ends with the application.
+    if (inProcess) waitForExit = 1;
+    else singleInstance.recordApplication(application.process.get(), application.processId);
     const DWORD startTick = GetTickCount();
     // Stay-alive without the splash arms the timer, but no loop runs: the
     // launcher ends right after the start, or after the start check.

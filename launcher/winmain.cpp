@@ -37,6 +37,19 @@ void runStaticConstructors() {
     for (; count > 0; --count) __CTOR_LIST__[count]();
 }
 
+// Libraries loaded by name, by the launcher or by system libraries on its
+// behalf, come from the system folder (and a runtime's bin, which the
+// runtime inside the launcher adds), never from beside the launcher or
+// from the current directory: either may be a downloads folder. Windows 7
+// without its loader update lacks the call; there the current directory
+// at least is left out.
+void restrictLibrarySearch() {
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    const auto restrict = reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS)) SetDllDirectoryA("");
+}
+
 int startShowCommand() {
     STARTUPINFOA startup;
     GetStartupInfoA(&startup);
@@ -50,9 +63,7 @@ extern "C" __attribute__((noreturn)) void launcherStart() {
     // the launcher imports functions only, and stops should that change.
     if (&__RUNTIME_PSEUDO_RELOC_LIST__ != &__RUNTIME_PSEUDO_RELOC_LIST_END__) abort();
     runStaticConstructors();
-    // Libraries the launcher loads by name must never come from the current
-    // directory, which may be a downloads folder.
-    SetDllDirectoryA("");
+    restrictLibrarySearch();
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
     const int exitCode = runLauncher(instance, commandLineTail(GetCommandLineA(), CP_ACP), startShowCommand());
     // No thread of the launcher may still run when the exit-time clean-up

@@ -61,7 +61,7 @@ DWORD ApplicationWait::untilApplicationEnds(const StartedApplication& applicatio
     while (!processEndedDispatching(application.process.get(), INFINITE)) {
     }
     DWORD exitCode = 0;
-    GetExitCodeProcess(application.process.get(), &exitCode);
+    exitCodeOf(application, &exitCode);
     traceLine << exitCodeTraceLine(exitCode) << traceEnd;
     // Only an end from outside takes the rest of the job down.
     if (job_) limitJob(job_.get(), JOB_LIMITS_AFTER_THE_END);

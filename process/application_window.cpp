@@ -1,5 +1,7 @@
 #include "process/application_window.h"
 
+#include "base/state.h"
+
 namespace {
 
 struct WindowSearch {
@@ -19,7 +21,9 @@ BOOL CALLBACK takeFirstVisible(HWND window, LPARAM context) {
 bool isVisibleWindowOf(HWND window, DWORD processId) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    return owner == processId && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
+    // The splash is the launcher's, also when the application runs in the
+    // launcher's process.
+    return owner == processId && window != splashWindow && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
 }
 
 HWND firstVisibleWindowOf(DWORD processId) {

@@ -93,7 +93,16 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started, cons
     outputWrite.reset();
     inputRead.reset();
     errorWrite.reset();
+    if (started) started->inJob = inJob;
+    return startReading(started);
+}
 
+int ChildProcessRunner::readOwnOutput(PipeEnd readEnd, StartedChild* started) {
+    outputRead_ = std::move(readEnd);
+    return startReading(started);
+}
+
+int ChildProcessRunner::startReading(StartedChild* started) {
     // Suspended, so that everything the owner needs is taken before a
     // self-destroying runner can go away, and so that it is listed for the
     // launcher's end before it runs.
@@ -104,7 +113,7 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started, cons
         return failStart(2);
     }
     if (started) {
-        if (!duplicateWithin(process_.get(), started->process.put(), FALSE) ||
+        if ((process_ && !duplicateWithin(process_.get(), started->process.put(), FALSE)) ||
             !duplicateWithin(thread.get(), started->readerThread.put(), FALSE)) {
             started->process.reset();
             started->readerThread.reset();
@@ -112,7 +121,6 @@ int ChildProcessRunner::run(const char* commandLine, StartedChild* started, cons
             return failStart(2);
         }
         started->processId = processId_;
-        started->inJob = inJob;
     }
     HANDLE reader = thread.get();
     {

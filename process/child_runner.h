@@ -63,6 +63,12 @@ public:
     // of the reader thread.
     int run(const char* commandLine, StartedChild* started = nullptr, const ChildSetup* setup = nullptr);
 
+    // Reads the pipe of `readEnd` as it reads a child's output, until every
+    // holder of its write end has closed it: the launcher's own process
+    // writes there when it runs the runtime inside itself. 0 or 2, as run()
+    // gives them; `started` then holds no process.
+    int readOwnOutput(PipeEnd readEnd, StartedChild* started);
+
     // Sends text to the child's standard input (converted to the OEM code
     // page unless ModeRawText). A child that has ended is not told.
     void writeInput(const char* text);
@@ -93,6 +99,7 @@ private:
     static DWORD WINAPI readerMain(void* runner);
     void readOutput();
     int failStart(int result);
+    int startReading(StartedChild* started);
     int runPassingThrough(const char* commandLine, const ChildSetup& setup, StartedChild* started);
     bool createChild(const char* commandLine, HANDLE output, HANDLE input, HANDLE error, const ChildSetup& setup,
                      bool* inJob);

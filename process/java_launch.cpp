@@ -11,6 +11,12 @@ void ApplicationRunner::onOutput(const char* chunk) {
     ChildProcessRunner::onOutput(chunk);
 }
 
+bool exitCodeOf(const StartedApplication& application, DWORD* exitCode) {
+    // Either call refuses a handle of the other kind.
+    return GetExitCodeProcess(application.process.get(), exitCode) ||
+           GetExitCodeThread(application.process.get(), exitCode);
+}
+
 Text buildJavaCommandLine(const Text& exePath, const Text& argumentLine) {
     return "\"" + exePath + "\" " + argumentLine;
 }

@@ -35,12 +35,18 @@ private:
 // for its end see it. The handles are the launcher's own, apart from the
 // runner's, which may free itself at any time.
 struct StartedApplication {
+    // Its process; for the runtime inside the launcher, the thread that
+    // runs it, and processId is the launcher's own.
     ProcessHandle process;
     DWORD processId = 0;
     ThreadHandle reader;  // none when the standard handles were passed through
 
     bool started() const { return process.valid(); }
 };
+
+// The application's exit code, of its process or of the thread that runs
+// it inside the launcher; false when it cannot be read.
+bool exitCodeOf(const StartedApplication& application, DWORD* exitCode);
 
 // The longest command line the system starts a process with, terminator
 // excluded.

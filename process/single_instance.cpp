@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/system_library.h"
 #include "base/trace.h"
 #include "process/application_window.h"
 
@@ -21,10 +22,45 @@ const DWORD RECORD_LOCK_WAIT_MS = 5000;
 // window is given this long to show one or to end.
 const DWORD NO_WINDOW_WAIT_MS = 10000;
 const DWORD WINDOW_TEST_MS = 100;
+// An application restarting itself starts the launcher and then ends, its
+// window still up while it shuts down: its new launcher gives it this long.
+const DWORD RESTART_WAIT_MS = 10000;
 
 bool creationTime(HANDLE process, FILETIME* created) {
     FILETIME unused[3];
     return GetProcessTimes(process, created, &unused[0], &unused[1], &unused[2]) != 0;
+}
+
+// What the system records of a process; the parent's id among it.
+struct BasicProcessInformation {
+    LONG_PTR exitStatus;
+    void* environmentBlock;
+    ULONG_PTR affinityMask;
+    LONG_PTR basePriority;
+    ULONG_PTR processId;
+    ULONG_PTR parentProcessId;
+};
+using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+const int BASIC_INFORMATION_CLASS = 0;
+
+DWORD parentProcessId() {
+    const auto query = systemFunction<QueryProcess>("ntdll.dll", "NtQueryInformationProcess");
+    BasicProcessInformation information;
+    if (!query || query(GetCurrentProcess(), BASIC_INFORMATION_CLASS, &information, sizeof information, nullptr) != 0) {
+        return 0;
+    }
+    return static_cast<DWORD>(information.parentProcessId);
+}
+
+ULONGLONG ticks(const FILETIME& time) { return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+
+// Whether the recorded process started this launcher: it is the parent,
+// and was created before this launcher, so not a later process that got
+// the id of a parent that has ended.
+bool isRecordedParent(const InstanceRecord& record) {
+    FILETIME own;
+    return record.processId == parentProcessId() && creationTime(GetCurrentProcess(), &own) &&
+           ticks(record.created) < ticks(own);
 }
 
 // The recorded process when it still runs and is that very process, not a
@@ -61,7 +97,7 @@ void bringToFront(HWND window) {
 }
 
 void traceOutcome(const char* outcome, DWORD processId) {
-    char line[96];
+    char line[128];
     wsprintfA(line, outcome, processId);
     traceDirect(line);
 }
@@ -90,6 +126,7 @@ bool SingleInstance::claim(const char* name) {
     if (!mutex_ || !view_) return withoutCheck("Single instance: no instance objects, no check");
 
     const DWORD startTick = GetTickCount();
+    bool restartWaited = false;
     for (;;) {
         InstanceRecord found;
         ProcessHandle running;
@@ -107,6 +144,13 @@ bool SingleInstance::claim(const char* name) {
                                          : "Single instance: first start",
                          found.processId);
             return true;
+        }
+        if (!restartWaited && isRecordedParent(found)) {
+            restartWaited = true;
+            traceOutcome("Single instance: process %lu started this launcher, a restart: waiting up to 10 s for its end",
+                         found.processId);
+            if (WaitForSingleObject(running.get(), RESTART_WAIT_MS) != WAIT_TIMEOUT) continue;
+            traceOutcome("Single instance: process %lu did not end", found.processId);
         }
         if (HWND window = windowBeforeTheEnd(running.get(), found.processId, startTick)) {
             bringToFront(window);

@@ -26,7 +26,9 @@ public:
     // be made or locked. False when the instance runs: its first visible
     // top-level window, if it shows one within seconds, has been brought
     // to the front. An instance that ends within those seconds (an
-    // application restarting itself) makes this a first start.
+    // application restarting itself) makes this a first start; so does
+    // one that started this launcher (a restart with its window still up)
+    // and ends within 10 s.
     bool claim(const char* name);
 
     // Lets the application inherit the objects, and records it once started.

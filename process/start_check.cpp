@@ -68,7 +68,7 @@ bool applicationEndedAtStart(const StartedApplication& application, DWORD startT
         const DWORD left = elapsed < limit ? limit - elapsed : 0;
         if (processEndedDispatching(process, left < WINDOW_TEST_MS ? left : WINDOW_TEST_MS)) {
             ended = true;
-            GetExitCodeProcess(process, exitCode);
+            exitCodeOf(application, exitCode);
             traceDirect("Start check: application ended.");
             break;
         }

@@ -67,6 +67,6 @@ void CALLBACK watchdogTick(HWND, UINT, UINT_PTR, DWORD) {
         }
     }
     DWORD exitCode;
-    if (GetExitCodeProcess(watched->process.get(), &exitCode)) childExitCode = exitCode;
+    if (exitCodeOf(*watched, &exitCode)) childExitCode = exitCode;
     if (childExitCode != STILL_ACTIVE || (!splashActive && !stayAlive)) endWait();
 }

@@ -2,8 +2,9 @@
 # Builds everything: the 32-bit launcher (the product) with its tests in
 # ./build with the i686 cross compiler, the 64-bit launcher shipped beside
 # it with its tests in ./build-x64 with the x86-64 cross compiler, the
-# configurator for this machine in ./build-host, and the private Wine
-# prefixes the tests and the demonstration run in.
+# configurator for this machine in ./build-host, the Maven plugin in
+# ./build-maven (tools/maven-plugin.sh), and the private Wine prefixes the
+# tests and the demonstration run in.
 #
 # The 32-bit tests run under 32-bit Wine on this machine when it can start
 # 32-bit programs; otherwise tools/test.sh runs them in the emulated machine
@@ -24,6 +25,8 @@ cmake --build "$x64" -j"$(nproc)"
 cmake -S "$top/configurator" -B "$host" -DLAUNCHER_IMAGE="$build/bin/launcher.exe" \
   -DLAUNCHER_IMAGE_X64="$x64/bin/launcher.exe" >/dev/null
 cmake --build "$host" -j"$(nproc)"
+# The Maven plugin carries the launchers and configurators just built.
+"$top/tools/maven-plugin.sh"
 "$top/tools/wine-prefix.sh" "$x64"
 if can_run_32bit_wine; then
   "$top/tools/wine-prefix.sh" "$build"

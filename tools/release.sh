@@ -2,7 +2,8 @@
 # Assembles the release folder java-launcher-VERSION and its two archives,
 # a .tar.gz and a .zip, with a SHA256SUMS file for both: launcher.exe (32-bit)
 # and launcher-x64.exe (64-bit), the trace capture, the configurator for
-# Windows and for Linux, and the README.
+# Windows and for Linux, the README and its docs/ pages with their pictures
+# (the README's links hold inside the archive).
 # Run by the build target "release" (cmake --build build --target release)
 # or by hand after tools/build.sh:
 #
@@ -34,6 +35,7 @@ cp "$build/bin/tracecap.exe" "$build/bin/launcher-config.exe" "$out/windows/"
 cp "$host/launcher-config" "$out/linux/"
 strip "$out/linux/launcher-config" 2>/dev/null || true
 cp "$top/README.md" "$out/README.md"
+cp -R "$top/docs" "$out/docs"
 tar -czf "$release/$name.tar.gz" -C "$release" "$name"
 # Windows users expect a .zip; it keeps the Linux configurator executable.
 (cd "$release" && zip -qrX "$name.zip" "$name")

@@ -16,13 +16,20 @@ zlib1g-dev libz-mingw-w64-dev openjdk-17-jdk-headless python3"
 
 LANE32_PACKAGES="qemu-system-x86 debootstrap e2fsprogs"
 
+# The Maven plugin's build and its sample project, offline: Maven with the
+# plugins of a jar's lifecycle and of a plugin's, from Debian's repository
+# in /usr/share/maven-repo (about 63 MB without the recommended packages).
+MAVEN_PACKAGES="maven libmaven-plugin-tools-java libmaven-resources-plugin-java libmaven-compiler-plugin-java
+libsurefire-java libmaven-jar-plugin-java libmaven-install-plugin-java junit4"
+
 missing_of() {
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || printf ' %s' "$p"
   done
 }
 missing=$(missing_of $PACKAGES)
-if [ -z "$missing" ]; then
+missing_maven=$(missing_of $MAVEN_PACKAGES)
+if [ -z "$missing$missing_maven" ]; then
   . "$(dirname "$0")/wine-arch.sh"
   can_run_32bit_wine && exit 0
   missing=$(missing_of $LANE32_PACKAGES)
@@ -30,11 +37,13 @@ if [ -z "$missing" ]; then
 fi
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-echo "Installing:$missing"
+echo "Installing:$missing$missing_maven"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
 fi
 as_root apt-get update -qq
-DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq $missing >/dev/null
+[ -z "$missing" ] || DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq $missing >/dev/null
+[ -z "$missing_maven" ] ||
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends $missing_maven >/dev/null
 # The lane's packages, once Wine is there to tell whether they are needed.
 [ -n "$(missing_of $PACKAGES)" ] || exec "$0"

@@ -236,3 +236,31 @@ TEST(LauncherConfig, UnicodeModeIsSetShownAndUndone) {
     EXPECT_EQ(2, runCli("configure " + image + " " + quoted(f / "out.exe") + " --unicode yes").exitCode);
     EXPECT_FALSE(exists(f / "out.exe"));
 }
+
+// The runtime inside the launcher and its AppUserModelID, from the options
+// or a configuration file; the 32-bit launcher says that it hosts 32-bit
+// runtimes only; an ID the system would refuse is refused.
+TEST(LauncherConfig, InProcessAndAppIdFromOptionsOrAFile) {
+    Folder f;
+    const std::string file = "in-process = on\napp-id = com.example.file\n", bad = "in-process = yes\n";
+    writeFileBytes(f / "app.conf", Bytes(file.begin(), file.end()));
+    writeFileBytes(f / "bad.conf", Bytes(bad.begin(), bad.end()));
+    const bool is32Bit = !LauncherResources(readFileBytes(launcherImagePath())).is64Bit();
+    const std::string refused = "PROP_APP_ID is an AppUserModelID: at most 128 characters, no blanks";
+    const std::pair<std::string, std::string> cases[] = {  // options, the ID written or the refusal
+        {"--in-process --app-id com.example.app", "com.example.app"}, {"--config " + quoted(f / "app.conf"), "com.example.file"},
+        {"--app-id 'a blank'", refused}, {"--app-id " + std::string(129, 'x'), refused},
+        {"--config " + quoted(f / "bad.conf"), "in-process takes on or off"},
+    };
+    for (const auto& c : cases) {
+        std::remove((f / "out.exe").c_str());
+        CliRun r = runCli("configure " + quoted(launcherImagePath()) + " " + quoted(f / "out.exe") + " " + c.first);
+        const bool written = c.second.compare(0, 4, "com.") == 0;
+        EXPECT_EQ(written ? 0 : 1, r.exitCode) << c.first << "\n" << r.output;
+        EXPECT_EQ(written, r.output.find(c.second) == std::string::npos) << c.first << "\n" << r.output;
+        EXPECT_EQ(written && is32Bit, r.output.find("use launcher-x64.exe for PROP_IN_PROCESS") != std::string::npos);
+        const std::string shown = written ? runCli("show " + quoted(f / "out.exe")).output : "";
+        EXPECT_EQ(written, shown.find("119  PROP_IN_PROCESS         flag     \"on\"  -> on") != std::string::npos) << shown;
+        EXPECT_EQ(written, shown.find("120  PROP_APP_ID             text     \"" + c.second + "\"") != std::string::npos);
+    }
+}

@@ -106,19 +106,22 @@ if [ "\$#" = 1 ]; then $ossl -n "\$description" -in "\$1" -out "\$1.tmp" >/dev/n
 else $ossl -n "\$description" -in "\$1" -out "\$2" >/dev/null; fi
 EOF
 chmod +x signer.sh
-for case in "out A" "in A" "out A BBBBBBBBBBBBBBBBBBBBB" "in A BBBBBBBBBBBBBBBBBBBBB"; do
+B=BBBBBBBBBBBBBBBBBBBBB C=$(printf '%40s' | tr ' ' C)
+for case in "out A" "in A" "out A $B" "in A $B" "out A $B $C"; do
   set -- $case
   mode=$1; shift
   export DESCRIPTIONS="$*"
   rm -f count && cp App.exe "S-$mode.exe"
   if [ $mode = out ]; then words="{in} {out}"; else words="{in}"; fi
   "$config" sign "S-$mode.exe" -- ./signer.sh $words >said.txt || fail "sign ($case)"
-  grep -q "comment covers the .* reaches the end of the file" said.txt || fail "sign ($case) says: $(cat said.txt)"
+  grep -q "at try $#: the embedded jar's comment covers the .* reaches the end of the file" said.txt &&
+    [ "$(grep -c '^try [0-9]*, room made for [0-9]* bytes: the signature takes [0-9]* bytes, [0-9]*\.[0-9][0-9] s$' said.txt)" = $# ] ||
+    fail "sign ($case) says: $(cat said.txt)"
   verifies "S-$mode.exe" || fail "S-$mode.exe ($case) does not verify"
   runs "S-$mode.exe"
   shown "S-$mode.exe" "reaches the end of the file: yes"
   shown "S-$mode.exe" "SHA-256: $(sha App.jar)"
-  [ "$(cat count)" = $(( $# == 1 ? 2 : 3 )) ] || fail "$(cat count) signings ($case)"
+  [ "$(cat count)" = $(( $# + 1 )) ] || fail "$(cat count) signings ($case)"
 done
 # Signed without the step, java refuses the file: the reason for the step.
 $ossl -n App -in App.exe -out Plain.exe >/dev/null
@@ -136,7 +139,10 @@ verifies Bare.exe && [ "$(cat count)" = 1 ] || fail "a launcher without a jar wa
 # Failures: one message, the file unchanged; the command's exit status.
 cp App.exe Unchanged.exe
 printf '#!/bin/sh\nexit 3\n' >fails.sh && chmod +x fails.sh
-export DESCRIPTIONS="A $(printf '%17s' | tr ' ' B) $(printf '%40s' | tr ' ' C)"  # a new size at every signing
+# A new size at every signing: descriptions 16 bytes apart.
+DESCRIPTIONS=D
+for n in 17 33 49 65 81 97 113 129 145; do DESCRIPTIONS="$DESCRIPTIONS $(printf "%${n}s" | tr ' ' D)"; done
+export DESCRIPTIONS
 for case in "3 ./fails.sh {in}" "1 ./no-such-signer {in}" "1 ./signer.sh {in}"; do
   set -- $case
   expected=$1; shift

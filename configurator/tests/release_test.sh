@@ -1,6 +1,7 @@
 #!/bin/sh
 # The release: a .tar.gz and a .zip of the same files, checksums that hold
-# for both, and a Linux configurator that the zip keeps executable.
+# for both, a Linux configurator that the zip keeps executable, and the
+# README with every docs/ page and picture, its links whole inside the archive.
 #
 #   release_test.sh BUILD_DIR
 set -eu
@@ -30,4 +31,7 @@ machine() { od -An -tx1 -j$(( $(od -An -tu4 -j60 -N4 "$1") + 4 )) -N2 "$1" | tr 
 [ "$(machine "unpacked/$name/launcher.exe")" = 4c01 ] || fail "launcher.exe is not a 32-bit x86 image"
 [ "$(machine "unpacked/$name/launcher-x64.exe")" = 6486 ] || fail "launcher-x64.exe is not an x86-64 image"
 "unpacked/$name/linux/launcher-config" --help >/dev/null || fail "the zip's Linux configurator does not run"
+(cd "$top" && find docs -type f | sort) >docs.txt
+(cd "unpacked/$name" && find docs -type f | sort) | cmp -s docs.txt - || fail "the archive's docs/ differs from the source's"
+python3 "$top/tests/docs/check_docs.py" "unpacked/$name" || fail "the archive's README or docs pages have broken links"
 echo "release archives and checksums: passed"

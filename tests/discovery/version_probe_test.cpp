@@ -60,6 +60,9 @@ TEST(VersionProbe, DropsTheFirst14BytesOfWhatItRead) {
     EXPECT_STREQ("1.4.2\"\n", versionFromProbeOutput("Picked up _JAVA_OPTIONS: -Xmx1g\r\n"
                                                       "Picked up JAVA_TOOL_OPTIONS: -Xss4m\njava version \"1.4.2\"\n")
                                    .c_str());
+    // Other builds' answers give the quoted text.
+    EXPECT_STREQ("1.8.0_452", versionFromProbeOutput("openjdk version \"1.8.0_452\"\r\nOpenJDK Runtime\r\n").c_str());
+    EXPECT_STREQ("17.0.15", versionFromProbeOutput("Picked up X\nopenjdk version \"17.0.15\" 2025-04-15\n").c_str());
 }
 
 TEST(VersionProbe, QuotesTheExecutableAndNothingElse) {

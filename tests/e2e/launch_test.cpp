@@ -9,6 +9,7 @@
 
 #include "java_home.h"
 #include "scenario.h"
+#include "test_paths.h"
 #include "window_driver.h"
 
 using Lines = std::vector<std::string>;
@@ -174,4 +175,21 @@ TEST(JavaLaunch, ApplicationDoesNotHoldTheCallersOutputOpen) {
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(app, 0)) << "the caller waited for the application";
     TerminateProcess(app, 0);
     CloseHandle(app);
+}
+
+// A library the system loads by name for the launcher (the theming library
+// of its first window, here) comes from the system folder, never from
+// beside the launcher, even where a file there would be preferred: Wine
+// prefers its own copy, and a setting of the test prefix for this program
+// makes it prefer the file, as Windows would.
+TEST(JavaLaunch, NoLibraryIsLoadedByNameFromBesideTheLauncher) {
+    Scenario s("app", "dll-search-test.exe");
+    s.useShippedLauncher();
+    JavaHome privateRuntime(s.folder() + "\\jre");
+    copyFile(binFolder() + "\\riched32.dll", s.folder() + "\\uxtheme.dll");
+    const std::string overrides = "Software\\Wine\\AppDefaults\\dll-search-test.exe\\DllOverrides";
+    RegSetKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), "uxtheme", REG_SZ, "native,builtin", 15);
+    EXPECT_EQ(0u, s.run().exitCode);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\dll-search-test.exe");
+    EXPECT_FALSE(fileExists(s.folder() + "\\planted-dll-loaded.txt"));
 }

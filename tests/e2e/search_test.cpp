@@ -215,6 +215,23 @@ TEST(RuntimeSearch, JavaHomeBelowTheMinimumIsRejectedWithoutTryingTheCurrentDire
     EXPECT_TRUE(beside.starts().empty());
 }
 
+// Today's runtimes answer "openjdk version": the quoted version meets the
+// minimum 11 or not; the classic answer is judged as ever.
+TEST(RuntimeSearch, OpenJdkAnswersAreJudgedByTheQuotedVersion) {
+    const std::pair<const char*, bool> cases[] = {{"openjdk version \"1.8.0_452\"", false},
+                                                  {"openjdk version \"17.0.15\" 2025-04-15", true},
+                                                  {"java version \"1.8.0_301\"", false}};
+    for (const auto& [answer, taken] : cases) {
+        SCOPED_TRACE(answer);
+        SearchScenario s(LauncherSpec::shipped().set(104, "11"));
+        JavaHome home(s.home("java home"));
+        home.configure(std::string("version_text=") + answer + "\\r\\nRuntime Environment\\r\\n");
+        TracedRun run = taken ? s.run("", withJavaHome(home.home())) : runToDialog(s, withJavaHome(home.home()));
+        EXPECT_TRUE(run.has("Jre path: " + (taken ? home.javaw() : "")));
+        EXPECT_EQ(taken, waitForStarts(home, 2, taken ? 30000 : 0));
+    }
+}
+
 TEST(RuntimeSearch, VersionRuleComparesTextSo110IsBelow15) {
     SearchScenario s;
     JavaHome home(s.home("java ten"));

@@ -139,16 +139,19 @@ TEST(SingleInstance, SecondStartBeforeTheFirstWindowEndsWithZero) {
     EXPECT_FALSE(again.has("Search for Jre..."));
 }
 
-// An application that restarts itself starts the launcher again and ends a
-// second later: the new launcher waits for that end and starts it again.
+// An application that restarts itself starts the launcher again and ends
+// seconds later, its window still up: the new launcher waits for that end
+// and starts it again.
 TEST(SingleInstance, ApplicationThatRestartsItselfStartsAgain) {
     InstanceScenario s(uniqueName("restart"));
     std::string restart = s.commandLine("restarted");
     for (size_t at = 0; (at = restart.find('\\', at)) != std::string::npos; at += 2) restart.insert(at, "\\");
-    s.app.configure("run_ms=1000").configure("spawn=" + restart).configure("spawn_unless=restarted");
+    s.app.configure("run_ms=3000").configure("spawn=" + restart).configure("spawn_unless=restarted");
+    s.app.configure("window_after_ms=0");
     s.run();
     ASSERT_NE(0u, s.application(1)) << "no second JVM";
     EXPECT_NE(std::string::npos, s.app.applicationStarts().at(1).commandLine.find(" restarted"));
+    EXPECT_GE(s.app.applicationStarts().at(1).tick - s.app.applicationStarts().at(0).tick, 3000u);
 }
 
 // A lock that stays taken is no licence to read the record without it.
@@ -183,4 +186,24 @@ TEST(SingleInstance, StartAfterTheApplicationEndedIsAFirstStart) {
         EXPECT_NE(0u, s.application(1)) << leftAProgram;
         endChildrenOf(app);
     }
+}
+
+// Inside the launcher the launcher is the application, and the instance:
+// a second start brings its window to the front, and starts no runtime.
+TEST(SingleInstance, InsideTheLauncherTheLauncherIsTheInstance) {
+    const std::string name = uniqueName("inside");
+    InstanceScenario first(name);
+    first.app.hostable().configure("window_after_ms=0");
+    first.useLauncher(LauncherSpec::shipped().set(PROP_SINGLE_INSTANCE, name).set(119, "on"));
+    TracedRun again;
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        drive("wait " + select + " --class StandInJavaFrame --timeout 60000");
+        again = first.run();
+        ASSERT_TRUE(waitForStarts(first.app, 1));
+        ProcessHandle launcher(OpenProcess(PROCESS_TERMINATE, FALSE, first.app.starts().at(0).processId));
+        TerminateProcess(launcher.get(), 0);
+    };
+    first.run("", drivenBy(user));
+    ASSERT_EQ(1u, first.app.starts().size());
+    EXPECT_EQ(brought(first.app.starts().at(0).processId), again.lines.back());
 }

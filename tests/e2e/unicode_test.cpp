@@ -18,6 +18,7 @@
 #include "temp_folder.h"
 #include "test_paths.h"
 #include "traced_run.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -200,4 +201,32 @@ TEST(JarInImage, JavaGetsTheLaunchersOwnPath) {
         EXPECT_EQ(readFile(launcher), readFile(jar)) << jar;
         EXPECT_TRUE(run.has("Jar in image: " + asLauncherText(jar, c.unicode)));
     }
+}
+
+// No short form Java can open (no 8.3 names; here, one past MAX_PATH): the
+// jar is read by its wide path, and the box names the path as the problem.
+TEST(JarInImage, PathWithoutAShortFormJavaCanOpenIsNamedAsTheProblem) {
+    TempFolder root("jar in image");
+    std::string folder = root.path();
+    while (GetShortPathNameW(wide(folder, CP_UTF8).c_str(), nullptr, 0) <= MAX_PATH && folder.size() < 2 * MAX_PATH) {
+        makeFolders(folder += "\\Ω");
+    }
+    writeLauncher(folder + "\\App.exe", LauncherSpec::shipped().set(114, "on"));
+    writeFile(folder + "\\App.exe", readFile(folder + "\\App.exe") + "PK\x05\x06" + std::string(18, '\0'));
+    JavaHome home(root / "java");
+    WindowVisit visit;
+    RunOptions options;
+    options.environment["JAVA_HOME"] = home.home();
+    options.whileRunning = visitLauncherWindow;
+    options.context = &visit;
+    TracedRun run = runTraced("\"" + folder + "\\App.exe\"", options);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ((std::vector<std::string>{"Jar in image: the path is outside the ANSI code page", "Jar in image: ",
+                                        "Jar in image: no path of this file that Java can open"}),
+              run.from("Jar in image: "));
+    const WindowReport* text = findChild(visit.seen, "Static", true);
+    EXPECT_EQ("The application cannot start: Java cannot open this program by its path.\n"
+              "Move it to a folder whose name has only letters of the system's code page.",
+              text ? text->text : "(no box)");
+    EXPECT_TRUE(home.starts().empty());
 }

@@ -307,7 +307,8 @@ TEST(RuntimeFetch, ALauncherEndedMidDownloadIsCleanedUpAtTheNextStart) {
     FetchScenario s;
     s.serveArchive(1024);
     RunOptions cut = s.options();
-    cut.timeoutMs = 5000;
+    // Ended while its download still runs: a slow machine takes seconds to get there.
+    cut.timeoutMs = 5000 * timeScale();
     TracedRun ended = s.run("", cut);
     EXPECT_TRUE(ended.timedOut);
     EXPECT_TRUE(fileExists(s.runtimeFolder() + "\\" + sha256Of(s.archive).substr(0, 12) + ".part"));

@@ -344,6 +344,27 @@ TEST(Watchdog, WaitForTheEndGoesOnAfterTheSplashWaitWithoutTheSplash) {
     }
 }
 
+// Inside the launcher the application's window ends the splash, not the
+// launcher, which stays until the application ends and ends with its code;
+// the splash, a window of the same process, is never taken for it.
+TEST(Watchdog, InsideTheLauncherTheApplicationsWindowEndsOnlyTheSplash) {
+    SplashScenario s(splashSpec(testData("splash-400x300.gif"), "30", true).set(119, "on"));
+    s.app.hostable().configure("window_after_ms=" + std::to_string(3000 * timeScale()));
+    s.app.configure("run_ms=" + std::to_string(6000 * timeScale())).configure("exit_code=5");
+    unsigned long goneBeforeTheWindow = 99, goneWithIt = 99;
+    std::function<void(const std::string&)> user = [&](const std::string& select) {
+        drive("wait " + select + " --class Static --timeout 10000");
+        goneBeforeTheWindow = drive("gone " + select + " --class Static --timeout 2000").exitCode;
+        drive("wait " + select + " --class StandInJavaFrame --timeout 20000");
+        goneWithIt = drive("gone " + select + " --class Static --timeout 4000").exitCode;
+    };
+    TracedRun run = s.run("", drivenBy(user));
+    EXPECT_NE(0u, goneBeforeTheWindow);
+    EXPECT_EQ(0u, goneWithIt);
+    EXPECT_EQ(5u, run.exitCode);
+    EXPECT_EQ("Application exit code: 5", run.lines.back());
+}
+
 // An application that prints without a pause does not hold up the
 // launcher's end: its reader stops after the chunk in hand and what the
 // pipe held, and the debug log holds every chunk the trace shows.

@@ -29,6 +29,7 @@ struct CheckScenario : Scenario {
     JavaHome app;
     CheckScenario(const LauncherSpec& spec, const std::vector<std::string>& behaviour) : app(folder() + "\\jre") {
         useLauncher(spec);
+        if (spec.strings.count(119)) app.hostable();
         for (const std::string& line : behaviour) app.configure(line);
     }
 };
@@ -79,6 +80,7 @@ TEST(StartCheck, ApplicationThatFailsAtStartGetsABoxWithTheEndOfItsOutput) {
         {"long output", checking("30"), {"output=" + std::string(99, '=') + "\\n", "output_repeat=100", escapedFrames, "exit_code=1"},
          1, HEAD + "1.\n\n" + stackLines(6, 25)},
         {"behind the splash", behindTheSplash(), {JVM_ERROR, "exit_code=3"}, 3, HEAD + "3.\n\n" + JVM_ERROR_LINES},
+        {"inside the launcher", checking("30").set(119, "on"), {JVM_ERROR, "exit_code=2"}, 2, HEAD + "2.\n\n" + JVM_ERROR_LINES},
     };
     for (const Case& c : cases) {
         const bool first = &c == cases;

@@ -43,14 +43,33 @@
 // command line and the directory are recorded twice: as the ANSI code page
 // gives them, and read in UTF-16 and written as UTF-8 (commandline_utf8,
 // cwd_utf8), which is what a Java runtime sees.
+//
+// Built with STANDIN_LAUNCHER_LIBRARY it is a runtime's bin\jli.dll for a
+// launcher that runs the runtime inside itself: JLI_Launch behaves as the
+// program does; its record ("hosted=1") adds the program it runs in, the
+// home it finds as the real library does (the program's path less its file
+// name and one folder, if bin\java.dll or jre\bin\java.dll is there; else
+// its own), the java.dll it loaded (by name from the search path for its
+// own home), its call and each argument (arg=, in the ANSI code page).
+// exit_process=1 ends the process with ExitProcess(exit_code), as
+// System.exit does; crash=1 in an access violation. STANDIN_JAVA8 makes it
+// Java 8's: cdecl (32-bit Java 9 and later are stdcall), without
+// JLI_InitArgProcessing.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
+
+// What the launcher library adds to the record of its start.
+std::string hostedRecord;
 
 std::string utf8(const wchar_t* wide) {
     int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -70,7 +89,7 @@ std::wstring fromUtf8(const std::string& text) {
 // cannot write.
 std::string ownFolder() {
     wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    DWORD n = GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
     std::string p = n < MAX_PATH ? utf8(path) : std::string();
     return p.substr(0, p.find_last_of('\\'));
 }
@@ -155,6 +174,7 @@ void record(const std::string& folder) {
              handleKind(GetStdHandle(STD_OUTPUT_HANDLE)), handleKind(GetStdHandle(STD_ERROR_HANDLE)),
              GetCurrentProcessId(), GetTickCount());
     entry += info;
+    entry.insert(entry.size() - 5, hostedRecord);  // before "end"
     // Appends from several processes at once must not interleave.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "standin-record-lock");
     WaitForSingleObject(mutex, 5000);
@@ -293,14 +313,7 @@ void runConsoleBehaviours(const std::map<std::string, std::string>& c) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--grandchild") {
-        Sleep(static_cast<DWORD>(atol(argv[2])));
-        writeTo(STD_OUTPUT_HANDLE, "grandchild done");
-        return 0;
-    }
+int runStandin() {
     const std::string folder = ownFolder();
     const auto config = readConfig(folder + "\\standin.cfg");
     setUpCtrlExit(config);
@@ -309,7 +322,7 @@ int main(int argc, char** argv) {
     spawn(config);
 
     const long grandchild = number(config, "grandchild_ms", -1);
-    if (hasArgument("-version")) {
+    if (hostedRecord.empty() && hasArgument("-version")) {
         if (grandchild >= 0) startGrandchild(grandchild);
         Sleep(static_cast<DWORD>(number(config, "version_delay_ms", 0)));
         const std::string version = text(config, "version_text",
@@ -342,3 +355,93 @@ int main(int argc, char** argv) {
     runFor(number(config, "run_ms", 0), windowAfter, window);
     return exitCode;
 }
+
+}  // namespace
+
+#ifdef STANDIN_LAUNCHER_LIBRARY
+#ifdef STANDIN_JAVA8
+#define JNICALL __cdecl
+#else
+#define JNICALL __stdcall
+#endif
+
+namespace {
+
+std::vector<std::pair<char*, unsigned char>> parsedArguments;  // JLI's StdArg: the argument, a flag
+const char* argumentFiles = "0";
+
+std::string upTo(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+// The home, and in `javaLibrary` the path of the java.dll loaded from it.
+std::string findHome(char* javaLibrary) {
+    GetModuleFileNameA(nullptr, javaLibrary, MAX_PATH);
+    std::string home = upTo(upTo(javaLibrary));
+    if (GetFileAttributesA((home + "\\bin\\java.dll").c_str()) == INVALID_FILE_ATTRIBUTES) home += "\\jre";
+    HMODULE java = LoadLibraryA((home + "\\bin\\java.dll").c_str());
+    if (!java) java = LoadLibraryA("java.dll"), home = upTo(ownFolder());
+    javaLibrary[0] = '\0';
+    if (java) GetModuleFileNameA(java, javaLibrary, MAX_PATH);
+    return home;
+}
+
+LONG WINAPI endWithTheException(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
+}  // namespace
+
+extern "C" {
+#ifndef STANDIN_JAVA8
+void JNICALL JLI_InitArgProcessing(unsigned char, unsigned char) { argumentFiles = "1"; }
+#endif
+
+// The system's rules, which the runtime's own parser follows, in the ANSI
+// code page.
+void JNICALL JLI_CmdToArgs(char* commandLine) {
+    static wchar_t wide[32768];
+    static char argument[32768];
+    MultiByteToWideChar(CP_ACP, 0, commandLine, -1, wide, 32768);
+    int count = 0;
+    LPWSTR* split = CommandLineToArgvW(wide, &count);
+    for (int i = 0; i < count; ++i) {
+        WideCharToMultiByte(CP_ACP, 0, split[i], -1, argument, sizeof argument, nullptr, nullptr);
+        parsedArguments.push_back({_strdup(argument), 0});
+    }
+    LocalFree(split);
+}
+
+int JNICALL JLI_GetStdArgc() { return static_cast<int>(parsedArguments.size()); }
+
+void* JNICALL JLI_GetStdArgs() { return parsedArguments.data(); }
+
+int JNICALL JLI_Launch(int argc, char** argv, int jargc, const char**, int appclassc, const char**, const char* version,
+                       const char*, const char* program, const char*, unsigned char, unsigned char wildcards,
+                       unsigned char javaw, int) {
+    char javaLibrary[MAX_PATH], launcher[MAX_PATH];
+    GetModuleFileNameA(nullptr, launcher, MAX_PATH);
+    const std::string home = findHome(javaLibrary);
+    char call[160];
+    snprintf(call, sizeof call, "%s %s jargc=%d appclassc=%d cpwildcard=%u javaw=%u argument_files=%s", program,
+             version, jargc, appclassc, wildcards, javaw, argumentFiles);
+    hostedRecord = "hosted=1\r\nexe=" + std::string(launcher) + "\r\nhome=" + home + "\r\njava_dll=" + javaLibrary +
+                   "\r\ncall=" + call + "\r\n";
+    for (int i = 0; i < argc; ++i) hostedRecord += "arg=" + std::string(argv[i]) + "\r\n";
+    const int exitCode = runStandin();
+    const auto config = readConfig(ownFolder() + "\\standin.cfg");
+    if (number(config, "exit_process", 0)) ExitProcess(exitCode);
+    // Its own filter, as a runtime has, keeps Wine's debugger away.
+    if (number(config, "crash", 0)) SetUnhandledExceptionFilter(endWithTheException), *static_cast<volatile int*>(nullptr) = 0;
+    return exitCode;
+}
+}  // extern "C"
+
+#else
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--grandchild") {
+        Sleep(static_cast<DWORD>(atol(argv[2])));
+        writeTo(STD_OUTPUT_HANDLE, "grandchild done");
+        return 0;
+    }
+    return runStandin();
+}
+
+#endif

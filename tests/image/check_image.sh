@@ -7,8 +7,8 @@
 set -eu
 image="$1"
 case "$2" in
-  32) objdump=i686-w64-mingw32-objdump magic=010b kind="PE32 (32-bit)" limit=98304 ;;
-  64) objdump=x86_64-w64-mingw32-objdump magic=020b kind="PE32+ (64-bit)" limit=106496 ;;
+  32) objdump=i686-w64-mingw32-objdump magic=010b kind="PE32 (32-bit)" limit=106496 ;;
+  64) objdump=x86_64-w64-mingw32-objdump magic=020b kind="PE32+ (64-bit)" limit=114688 ;;
   *) echo "usage: check_image.sh IMAGE 32|64"; exit 2 ;;
 esac
 fail() { echo "FAIL: $*"; exit 1; }

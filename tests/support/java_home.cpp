@@ -93,6 +93,14 @@ JavaHome& JavaHome::consoleJava() {
     return *this;
 }
 
+JavaHome& JavaHome::hostable(const std::string& library) {
+    copyFile(binFolder() + "\\" + library, home_ + "\\bin\\jli.dll");
+    copyFile(binFolder() + "\\riched32.dll", home_ + "\\bin\\java.dll");
+    copyFile(binFolder() + "\\riched32.dll", home_ + "\\bin\\server\\jvm.dll");
+    writeFile(home_ + "\\lib\\jvm.cfg", "# VMs\r\n-server KNOWN\r\n-client IGNORE\r\n");
+    return release("17.0.9");
+}
+
 void JavaHome::writeConfiguration() {
     std::string text;
     for (const std::string& line : lines_) text += line + "\r\n";
@@ -126,6 +134,12 @@ std::vector<StandinStart> startsRecordedIn(const std::string& home) {
         else if (key == "stderr") current.stderrKind = value;
         else if (key == "pid") current.processId = strtoul(value.c_str(), nullptr, 10);
         else if (key == "tick") current.tick = strtoul(value.c_str(), nullptr, 10);
+        else if (key == "hosted") current.hosted = true;
+        else if (key == "exe") current.program = value;
+        else if (key == "home") current.home = value;
+        else if (key == "java_dll") current.javaLibrary = value;
+        else if (key == "call") current.call = value;
+        else if (key == "arg") current.hostedArguments.push_back(value);
         else if (key == "end") {
             starts.push_back(current);
             current = StandinStart();
@@ -135,6 +149,7 @@ std::vector<StandinStart> startsRecordedIn(const std::string& home) {
 }
 
 std::vector<std::string> StandinStart::arguments() const {
+    if (hosted) return hostedArguments;
     const int wideSize = MultiByteToWideChar(CP_UTF8, 0, commandLineUtf8.c_str(), -1, nullptr, 0);
     std::wstring wide(wideSize, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, commandLineUtf8.c_str(), -1, &wide[0], wideSize);

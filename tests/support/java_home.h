@@ -17,9 +17,15 @@ struct StandinStart {
     std::string stdinKind, stdoutKind, stderrKind;  // "pipe", "console", "file", "none"
     unsigned long processId = 0;
     unsigned long tick = 0;  // GetTickCount at the start
+    // A start of the stand-in launcher library inside a launcher: its
+    // program, the home it found, the java.dll it loaded, its call.
+    bool hosted = false;
+    std::string program, home, javaLibrary, call;
+    std::vector<std::string> hostedArguments;
 
     // The arguments, program name first, as CommandLineToArgvW splits the
-    // UTF-16 command line: what a Java runtime receives.
+    // UTF-16 command line: what a Java runtime receives; those given to
+    // JLI_Launch when hosted.
     std::vector<std::string> arguments() const;
 };
 
@@ -50,6 +56,9 @@ public:
     void addLibrary(const std::string& fileName);
     // bin\java.exe becomes a console program, as a runtime's is.
     JavaHome& consoleJava();
+    // A runtime that can run inside the launcher: release file, lib\jvm.cfg,
+    // bin\server\jvm.dll and bin\java.dll, and this stand-in as bin\jli.dll.
+    JavaHome& hostable(const std::string& library = "jli_standin.dll");
 
     // Every start so far, in order; the probes' "-version" starts included.
     std::vector<StandinStart> starts() const;

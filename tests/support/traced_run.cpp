@@ -48,7 +48,11 @@ int TracedRun::indexOf(const std::string& prefix) const {
 
 std::string expectedDebugLog(const TracedRun& run) {
     std::string log;
-    const int started = run.indexOf("CreateProcess: ");
+    int started = run.indexOf("CreateProcess: ");
+    // Inside the launcher the application starts with its library.
+    for (size_t i = 0; started < 0 && i < run.lines.size(); ++i) {
+        if (run.lines[i].rfind("In-process: ", 0) == 0 && run.lines[i].find("\\jli.dll") != std::string::npos) started = i;
+    }
     if (started < 0) return log;
     for (size_t i = started + 1; i < run.lines.size(); ++i) {
         for (char c : run.lines[i]) {

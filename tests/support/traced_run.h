@@ -21,7 +21,8 @@ struct TracedRun {
 };
 
 // What a debug log must hold after this run: the application's output as
-// the trace shows it (every line after the application's "CreateProcess: "),
+// the trace shows it (every line after the application's "CreateProcess: ",
+// or after the line of its library inside the launcher),
 // with each line feed stored as CR LF, as a text-mode file stores it.
 std::string expectedDebugLog(const TracedRun& run);
 

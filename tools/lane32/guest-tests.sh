@@ -53,7 +53,7 @@ run_program() {
 }
 
 rm -f "$build"/lane32/*.out
-for program in base_tests launcher_tests ui_tests discovery_tests process_tests e2e_tests gui_tests; do
+for program in base_tests launcher_tests ui_tests fetch_tests discovery_tests process_tests e2e_tests gui_tests; do
   run_program $program win32 C
 done
 run_program unicode_tests win32 C.UTF-8
