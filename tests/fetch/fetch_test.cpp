@@ -225,20 +225,6 @@ InflateResult inflated(const std::string& packed, size_t piece, std::string* out
     return inflateRaw(streams, window.data(), trailing);
 }
 
-std::string deflated(const std::string& data, int level, int strategy) {
-    z_stream stream = {};
-    deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
 }  // namespace
 
 // Every kind of block zlib's deflate makes, back references across the
@@ -267,11 +253,11 @@ TEST(Inflate, DecodesWhatDeflateMakesAndRefusesTheRest) {
     for (const auto& c : cases) {
         std::string out;
         bool trailing = !c.trailing;
-        EXPECT_EQ(c.result, inflated(deflated(data.substr(0, c.size), c.level, c.strategy) + c.extra, c.piece, &out, &trailing));
+        EXPECT_EQ(c.result, inflated(rawDeflated(data.substr(0, c.size), c.level, c.strategy) + c.extra, c.piece, &out, &trailing));
         EXPECT_TRUE(data.substr(0, c.size) == out) << c.size;
         EXPECT_EQ(c.trailing, trailing) << c.size;
     }
-    const std::string packed = deflated(data, 6, Z_DEFAULT_STRATEGY);
+    const std::string packed = rawDeflated(data, 6, Z_DEFAULT_STRATEGY);
     std::string out;
     bool trailing = false;
     EXPECT_EQ(InflateResult::InputEnded, inflated(packed.substr(0, packed.size() / 2), 4096, &out, &trailing));
