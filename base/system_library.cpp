@@ -26,3 +26,7 @@ HMODULE loadSystemLibrary(const char* fileName) {
     if (!library && GetLastError() == ERROR_INVALID_PARAMETER) library = loadFromSystemFolderPath(fileName);
     return library;
 }
+
+void initCommonControls() {
+    if (auto init = systemFunction<void(WINAPI*)()>("comctl32.dll", "InitCommonControls")) init();
+}

@@ -19,3 +19,8 @@ Function systemFunction(const char* fileName, const char* name) {
     // between unrelated function types.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
+
+// The common controls (a progress bar, the dialog's controls), of the
+// version the manifest names; the result is not needed: a window without
+// them still works.
+void initCommonControls();

@@ -1,7 +1,8 @@
 #include "configurator/runtime_settings.h"
 
-#include <algorithm>
 #include <cctype>
+
+#include "fetch/name_rule.h"
 
 namespace {
 
@@ -49,19 +50,6 @@ bool isPositiveDecimal(const std::string& text) {
     return value > 0 && value <= 0x7FFFFFFFFFFFFFFFull;
 }
 
-// "MyApp" or "Vendor\MyApp": parts separated by single backslashes, none
-// empty, "." or "..", no "/" or ":" anywhere.
-bool isFolderUnderLocalAppData(const std::string& folder) {
-    if (folder.find_first_of("/:") != std::string::npos) return false;
-    for (std::size_t from = 0;;) {
-        const std::size_t end = std::min(folder.find('\\', from), folder.size());
-        const std::string part = folder.substr(from, end - from);
-        if (part.empty() || part == "." || part == "..") return false;
-        if (end == folder.size()) return true;
-        from = end + 1;
-    }
-}
-
 }  // namespace
 
 void checkRuntimeSettings(const LauncherResources& launcher) {
@@ -73,6 +61,8 @@ void checkRuntimeSettings(const LauncherResources& launcher) {
     require(!url || size, "PROP_RUNTIME_URL needs PROP_RUNTIME_SIZE, the archive's size in bytes");
     require(!size || isPositiveDecimal(*size), "PROP_RUNTIME_SIZE is the archive's size in bytes: a positive decimal number");
     // The launcher puts this name under %LOCALAPPDATA%: it must stay there.
-    require(!folder || isFolderUnderLocalAppData(*folder),
-            "PROP_RUNTIME_FOLDER is a folder under %LOCALAPPDATA%: names between single backslashes, no /, :, . or ..");
+    require(!folder || (folder->find('\0') == std::string::npos && isPlainFolderName(folder->c_str())),
+            "PROP_RUNTIME_FOLDER is a folder under %LOCALAPPDATA%: at most 200 characters, names between single "
+            "backslashes, no /, :, <>\"|?* or control characters, no . or .. and no name ending in a dot or blank, "
+            "no device name (CON, NUL, COM1...)");
 }

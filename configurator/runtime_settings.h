@@ -6,5 +6,5 @@
 
 // Throws FormatError when the URL is no http(s) address or comes without a
 // valid SHA-256, the SHA-256 is not 64 hex digits, the size is not a
-// positive decimal number, or the folder name would leave its folder.
+// positive decimal number, or the folder name is one the launcher ignores.
 void checkRuntimeSettings(const LauncherResources& launcher);

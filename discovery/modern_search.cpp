@@ -169,13 +169,14 @@ Text findModernRuntime() {
     return result;
 }
 
-Text acceptModernCandidate(const RuntimeCandidate& candidate) {
+Text acceptModernCandidate(const RuntimeCandidate& candidate, Verdict* verdict) {
     bool bitsUnderstood = true;
     const SearchCriteria criteria = readCriteria(&bitsUnderstood);
     maximumVersion = criteria.maximumText;
     requiredRuntimeBits = criteria.width;
     const Examined examined = examine(candidate, criteria);
     traceCandidate(candidate, examined, criteria);
+    *verdict = examined.verdict;
     if (examined.verdict != Verdict::Accepted) return Text();
     runtimeHome = candidate.home;
     runtimeFeatureVersion = examined.facts.parsed.feature();

@@ -65,5 +65,5 @@ unsigned privateRuntimeFeature(const Text& executable);
 
 // One given candidate judged as the search judges its own, and traced as
 // they are; sets the state the search sets. Returns the executable when it
-// is accepted, else empty text.
-Text acceptModernCandidate(const RuntimeCandidate& candidate);
+// is accepted, else empty text; the verdict goes to `verdict`.
+Text acceptModernCandidate(const RuntimeCandidate& candidate, Verdict* verdict);

@@ -5,6 +5,7 @@
 #include "discovery/modern_search.h"
 #include "discovery/path_exists.h"
 #include "discovery/registry.h"
+#include "discovery/runtime_facts.h"
 #include "discovery/runtime_candidates.h"
 #include "discovery/version_probe.h"
 #include "base/code_pages.h"
@@ -76,7 +77,8 @@ void loadMinimumVersion() {
     if (minimumVersion.empty()) minimumVersion = "1.3";
 }
 
-Text acceptClassic(const Text& home, bool judgedBefore) {
+Text acceptClassic(const Text& home, bool judgedBefore, bool* definite) {
+    *definite = true;
     if (jdkOnly && !pathExists(home + "\\lib\\tools.jar")) {
         traceDirect("Per-user runtime rejected: not a JDK (no lib\\tools.jar)");
         return Text();
@@ -86,7 +88,15 @@ Text acceptClassic(const Text& home, bool judgedBefore) {
         runtimeHome = home;
         return executableIn(home);
     }
-    const Text version = probeJavaVersion(home);
+    // A fresh runtime's programs may be held by a virus scanner for longer
+    // than the probe waits: the release file needs no program.
+    Text version = readReleaseVersion(home);
+    if (version.empty()) version = probeJavaVersion(home);
+    if (version.empty()) {
+        *definite = false;
+        traceDirect("Per-user runtime rejected: version unknown");
+        return Text();
+    }
     if (!isVersionAcceptable(version)) {
         traceLine << "Per-user runtime rejected: version " << version << " below minimum " << minimumVersion << traceEnd;
         return Text();
@@ -98,10 +108,28 @@ Text acceptClassic(const Text& home, bool judgedBefore) {
 
 }  // namespace
 
-Text acceptGivenRuntime(const Text& home, const char* source, bool judgedBefore) {
+Text acceptGivenRuntime(const Text& home, const char* source, bool judgedBefore, bool* definite) {
+    bool definiteHere = true;
+    if (!definite) definite = &definiteHere;
     loadMinimumVersion();
-    if (isSettingPresent(PROP_MODERN_SEARCH)) return acceptModernCandidate(RuntimeCandidate{home, source});
-    return acceptClassic(home, judgedBefore);
+    if (!isSettingPresent(PROP_MODERN_SEARCH)) return acceptClassic(home, judgedBefore, definite);
+    Verdict verdict = Verdict::Accepted;
+    const Text executable = acceptModernCandidate(RuntimeCandidate{home, source}, &verdict);
+    *definite = verdict != Verdict::NoExecutable && verdict != Verdict::VersionUnknown;
+    return executable;
+}
+
+Text runtimeRules() {
+    loadMinimumVersion();
+    Text rules = "minimum " + minimumVersion;
+    if (isSettingPresent(PROP_MODERN_SEARCH)) {
+        const Text maximum = loadSettingText(PROP_MAX_VERSION), bits = loadSettingText(PROP_RUNTIME_BITS);
+        rules += ", modern search";
+        if (!maximum.empty()) rules += ", maximum " + maximum;
+        if (!bits.empty()) rules += ", width " + bits;
+    }
+    if (jdkOnly) rules += ", JDK only";
+    return rules;
 }
 
 Text findJavaExecutable(const Text& launcherFolder) {

@@ -13,9 +13,16 @@ Text findJavaExecutable(const Text& launcherFolder);
 
 // The runtime in `home` (a runtime the launcher installs itself) when it
 // passes the rules of the search in effect: in the classic search the
-// JDK-only test and the minimum version by its probe, as JAVA_HOME gets
-// them; in the modern search every test its candidates get, which read
+// JDK-only test and the minimum version, as JAVA_HOME gets them, the
+// version read from the home's release file and only without one from its
+// probe; in the modern search every test its candidates get, which read
 // files only. A runtime `judgedBefore`, when it was installed, is not
-// probed again: a later start costs the classic search file tests only.
-// Returns its executable and sets runtimeHome, or empty text. Traced.
-Text acceptGivenRuntime(const Text& home, const char* source, bool judgedBefore);
+// judged by its version again: a later start costs the classic search file
+// tests only. Returns its executable and sets runtimeHome, or empty text,
+// and then tells in `definite` whether the runtime itself failed a rule
+// (false when its version or its executable could not be read). Traced.
+Text acceptGivenRuntime(const Text& home, const char* source, bool judgedBefore, bool* definite = nullptr);
+
+// The rules acceptGivenRuntime judges by, as one line: another line is
+// other rules.
+Text runtimeRules();

@@ -77,8 +77,10 @@ private:
     bool failCall(DWORD error);
     bool cancelled() const { return shared_->cancel != 0 || workerThreadsStopping(); }
     bool setOption(DWORD option, DWORD value);
+    bool openSession(bool https, const Text& host);
+    void askForSecureProtocols();
     bool openRequest();
-    bool applyProxy(bool https, const Text& host);
+    bool logOnToProxy(HINTERNET request);
     bool exchange();
     bool receiveBody();
     bool checkBody();
@@ -88,7 +90,6 @@ private:
     wchar_t address_[ADDRESS_MAX + 1];
     InternetHandle session_;
     InternetHandle connection_;
-    FileHandle file_;
     Sha256 hash_;
     ULONGLONG received_ = 0;
     DownloadResult result_;
@@ -112,16 +113,41 @@ bool Download::setOption(DWORD option, DWORD value) {
     return set(shared_->request, option, &value, sizeof value) || failCall(GetLastError());
 }
 
-bool Download::applyProxy(bool https, const Text& host) {
-    const ProxyChoice choice = chooseProxy(session_.get(), https, host, address_);
-    trace(choice.proxy.empty() ? Text("no proxy") : "proxy " + choice.proxy + " (" + choice.source + ")");
-    if (choice.proxy.empty()) return true;
+// The proxy is the session's: a proxy set on a request alone is not
+// honoured everywhere (Wine ignores it).
+bool Download::openSession(bool https, const Text& host) {
+    auto open = winHttp<decltype(&WinHttpOpen)>("WinHttpOpen");
+    ProxyChoice choice;
+    if (!chooseProxy(https, host, address_, &shared_->cancel, &choice)) return fail(DownloadFailure::Cancelled);
+    Text line = choice.proxy.empty() ? Text("no proxy") : "proxy " + choice.proxy;
+    if (*choice.source != 'n') line += Text(" (") + choice.source + ")";
+    trace(line);
     wchar_t proxy[ADDRESS_MAX + 1], bypass[ADDRESS_MAX + 1];
     widen(choice.proxy, proxy);
     widen(choice.bypass, bypass);
-    WINHTTP_PROXY_INFO info = {WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy, choice.bypass.empty() ? nullptr : bypass};
+    session_.reset(choice.proxy.empty()
+                       ? open(AGENT, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)
+                       : open(AGENT, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy,
+                              choice.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : bypass, 0));
+    if (!session_) return failCall(GetLastError());
+    askForSecureProtocols();
+    return true;
+}
+
+void Download::askForSecureProtocols() {
     auto set = winHttp<decltype(&WinHttpSetOption)>("WinHttpSetOption");
-    return set(shared_->request, WINHTTP_OPTION_PROXY, &info, sizeof info) || failCall(GetLastError());
+    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1 |
+                      WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+    const char* offered = "TLS 1.0 to 1.3";
+    // A system that does not know a version refuses the whole value as an
+    // invalid parameter: then without 1.3, else the system's own choice.
+    if (!set(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) {
+        protocols &= ~WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+        offered = set(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)
+                      ? "TLS 1.0 to 1.2"
+                      : "the system's TLS versions";
+    }
+    trace(Text("secure protocols: ") + offered);
 }
 
 bool Download::openRequest() {
@@ -142,6 +168,7 @@ bool Download::openRequest() {
     wchar_t hostName[ADDRESS_MAX + 1];
     widen(host, hostName);
     const bool https = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    if (!openSession(https, host)) return false;
     connection_.reset(connect(session_.get(), hostName, parts.nPort, 0));
     if (!connection_) return failCall(GetLastError());
     HINTERNET request = open(connection_.get(), L"GET", path[0] ? path : L"/", nullptr, WINHTTP_NO_REFERER,
@@ -158,7 +185,22 @@ bool Download::openRequest() {
     // unless set.
     return setOption(WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, RECEIVE_TIMEOUT_MS) &&
            setOption(WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP) &&
-           setOption(WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, REDIRECTS_MAX) && applyProxy(https, host);
+           setOption(WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, REDIRECTS_MAX);
+}
+
+// A proxy that offers Negotiate or NTLM gets the user's own logon, as
+// WinHTTP gives it with no name and password; one that wants a name and a
+// password gets none: the launcher never asks.
+bool Download::logOnToProxy(HINTERNET request) {
+    auto schemes = winHttp<decltype(&WinHttpQueryAuthSchemes)>("WinHttpQueryAuthSchemes");
+    auto credentials = winHttp<decltype(&WinHttpSetCredentials)>("WinHttpSetCredentials");
+    DWORD offered = 0, first = 0, target = 0;
+    if (!schemes || !credentials || !schemes(request, &offered, &first, &target)) return false;
+    const DWORD scheme = offered & WINHTTP_AUTH_SCHEME_NEGOTIATE ? WINHTTP_AUTH_SCHEME_NEGOTIATE
+                                                                 : offered & WINHTTP_AUTH_SCHEME_NTLM;
+    if (!scheme) return false;
+    trace("logging on to the proxy as the user");
+    return credentials(request, WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr, nullptr);
 }
 
 bool Download::exchange() {
@@ -168,24 +210,32 @@ bool Download::exchange() {
     HINTERNET request = shared_->request;
     if (!send || !receive || !query) return fail(DownloadFailure::NoWinHttp);
     if (!request) return fail(DownloadFailure::Cancelled);
-    if (!send(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !receive(request, nullptr)) {
-        return failCall(GetLastError());
-    }
-    DWORD status = 0, length = sizeof status;
-    if (!query(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &status,
-               &length, WINHTTP_NO_HEADER_INDEX)) {
-        return failCall(GetLastError());
+    DWORD status = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (!send(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+            !receive(request, nullptr)) {
+            return failCall(GetLastError());
+        }
+        DWORD length = sizeof status;
+        if (!query(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+                   &status, &length, WINHTTP_NO_HEADER_INDEX)) {
+            return failCall(GetLastError());
+        }
+        trace("status " + decimalText(status));
+        if (status != HTTP_STATUS_PROXY_AUTH_REQ || attempt > 0 || !logOnToProxy(request)) break;
     }
     result_.status = status;
-    trace("status " + decimalText(status));
+    if (status == HTTP_STATUS_PROXY_AUTH_REQ) return fail(DownloadFailure::ProxyPassword);
     return status == 200 || fail(DownloadFailure::Status);
 }
 
 bool Download::receiveBody() {
     auto read = winHttp<decltype(&WinHttpReadData)>("WinHttpReadData");
-    file_.reset(CreateFileA(job_.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_) return fail(DownloadFailure::CannotWrite, GetLastError());
+    // Created anew, not through a link; kept open for the unpacking, which
+    // reads what was hashed: writers are denied until then.
+    result_.file.reset(CreateFileA(job_.file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!result_.file) return fail(DownloadFailure::CannotWrite, GetLastError());
     if (!read) return fail(DownloadFailure::NoWinHttp);
     if (!hash_.begin()) return fail(DownloadFailure::NoHash, static_cast<DWORD>(hash_.status()));
     HeapMemory buffer(HeapAlloc(GetProcessHeap(), 0, CHUNK));
@@ -201,7 +251,7 @@ bool Download::receiveBody() {
         // More than the size is wrong whatever follows: stop reading it.
         if (received_ > job_.size) return fail(DownloadFailure::WrongSize);
         DWORD put = 0;
-        if (!WriteFile(file_.get(), buffer.get(), got, &put, nullptr) || put != got) {
+        if (!WriteFile(result_.file.get(), buffer.get(), got, &put, nullptr) || put != got) {
             return fail(DownloadFailure::CannotWrite, GetLastError());
         }
         if (!hash_.add(buffer.get(), got)) return fail(DownloadFailure::NoHash, static_cast<DWORD>(hash_.status()));
@@ -222,23 +272,17 @@ bool Download::checkBody() {
 }
 
 DownloadResult Download::run() {
-    auto open = winHttp<decltype(&WinHttpOpen)>("WinHttpOpen");
-    if (!open || !winHttp<decltype(&WinHttpSetOption)>("WinHttpSetOption")) {
+    if (!winHttp<decltype(&WinHttpOpen)>("WinHttpOpen") || !winHttp<decltype(&WinHttpSetOption)>("WinHttpSetOption")) {
         fail(DownloadFailure::NoWinHttp, GetLastError());
-        return result_;
+        return static_cast<DownloadResult&&>(result_);
     }
     widen(job_.address, address_);
     trace("GET " + job_.address);
-    session_.reset(open(AGENT, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session_) {
-        failCall(GetLastError());
-    } else if (openRequest() && exchange() && receiveBody()) {
-        checkBody();
-    }
+    if (openRequest() && exchange() && receiveBody()) checkBody();
     void* request = InterlockedExchangePointer(const_cast<void**>(&shared_->request), nullptr);
     if (request) closeInternet(request);
-    file_.reset();
-    return result_;
+    if (result_.failure != DownloadFailure::None) result_.file.reset();
+    return static_cast<DownloadResult&&>(result_);
 }
 
 }  // namespace
@@ -282,6 +326,7 @@ const char* downloadFailureText(DownloadFailure failure) {
     case DownloadFailure::CannotWrite: return "cannot write the download";
     case DownloadFailure::Cancelled: return "cancelled";
     case DownloadFailure::Network: return "network error";
+    case DownloadFailure::ProxyPassword: return "the proxy asks for a password";
     }
     return "";
 }

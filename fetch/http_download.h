@@ -2,11 +2,14 @@
 // from the system folder on this path only) into a file of its own, and
 // hashes what arrives as it arrives. WinHTTP follows redirects, at most
 // REDIRECTS_MAX of them and never from https to http. Every wait has a
-// bound: WinHTTP's own wait for a response has none.
+// bound: WinHTTP's own wait for a response has none, nor has its download
+// of a proxy configuration script. TLS 1.2 and 1.3 are asked for where the
+// system knows them (Windows 7 offers TLS 1.0 alone unless asked).
 #pragma once
 
 #include <windows.h>
 
+#include "base/handle.h"
 #include "base/text.h"
 #include "fetch/sha256.h"
 
@@ -31,6 +34,7 @@ enum class DownloadFailure {
     CannotWrite,
     Cancelled,
     Network,          // any other WinHTTP failure
+    ProxyPassword,    // the proxy wants credentials the user's logon cannot give
 };
 
 // Shared between the downloading thread and the one that shows progress.
@@ -52,6 +56,9 @@ struct DownloadResult {
     DownloadFailure failure = DownloadFailure::None;
     DWORD error = 0;   // WinHTTP's or the system's error number, 0: none
     DWORD status = 0;  // the last HTTP status seen
+    // The complete, checked file, still open for reading with writers
+    // denied: what is unpacked is what was hashed.
+    FileHandle file;
 };
 
 // An address the download can use: http:// or https://, then printable

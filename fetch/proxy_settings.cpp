@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "base/handle.h"
 #include "base/system_library.h"
+#include "base/trace.h"
+#include "fetch/http_download.h"
 
 namespace {
 
@@ -53,48 +56,114 @@ void freeWide(wchar_t* text) {
     if (text) GlobalFree(text);
 }
 
-bool automaticProxy(void* session, const wchar_t* wideAddress, const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& ie,
-                    ProxyChoice* choice) {
-    auto forUrl = systemFunction<decltype(&WinHttpGetProxyForUrl)>("winhttp.dll", "WinHttpGetProxyForUrl");
-    if (!forUrl) return false;
-    WINHTTP_AUTOPROXY_OPTIONS options = {};
-    if (ie.lpszAutoConfigUrl) {
-        options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-        options.lpszAutoConfigUrl = ie.lpszAutoConfigUrl;
-    } else {
-        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
-        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-    }
-    options.fAutoLogonIfChallenged = TRUE;
-    WINHTTP_PROXY_INFO info = {};
-    if (!forUrl(session, wideAddress, &options, &info)) return false;
-    const bool named = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && info.lpszProxy;
-    if (named) {
-        choice->proxy = narrow(info.lpszProxy);
-        choice->bypass = narrow(info.lpszProxyBypass);
-        choice->source = "automatic";
-    }
-    freeWide(info.lpszProxy);
-    freeWide(info.lpszProxyBypass);
-    return named;
+// What the look-up thread learns, in the system's own form. It outlives
+// the wait when the wait ends first; the last of the two frees it.
+struct Lookup {
+    volatile LONG references;
+    decltype(&WinHttpGetIEProxyConfigForCurrentUser) ieConfig;
+    decltype(&WinHttpOpen) open;
+    decltype(&WinHttpSetTimeouts) timeouts;
+    decltype(&WinHttpGetProxyForUrl) forUrl;
+    decltype(&WinHttpCloseHandle) close;
+    BOOL configured;  // ie holds the user's settings
+    BOOL automatic;   // info holds the look-up's answer
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie;
+    WINHTTP_PROXY_INFO info;
+    wchar_t address[1];  // the rest follows
+};
+
+void releaseLookup(Lookup* lookup) {
+    if (InterlockedDecrement(&lookup->references)) return;
+    freeWide(lookup->ie.lpszAutoConfigUrl);
+    freeWide(lookup->ie.lpszProxy);
+    freeWide(lookup->ie.lpszProxyBypass);
+    freeWide(lookup->info.lpszProxy);
+    freeWide(lookup->info.lpszProxyBypass);
+    HeapFree(GetProcessHeap(), 0, lookup);
 }
 
-bool systemProxy(void* session, const wchar_t* wideAddress, ProxyChoice* choice) {
-    auto ieConfig = systemFunction<decltype(&WinHttpGetIEProxyConfigForCurrentUser)>(
-        "winhttp.dll", "WinHttpGetIEProxyConfigForCurrentUser");
-    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie = {};
-    if (!ieConfig || !ieConfig(&ie)) return false;
-    bool found = (ie.fAutoDetect || ie.lpszAutoConfigUrl) && automaticProxy(session, wideAddress, ie, choice);
-    if (!found && ie.lpszProxy) {
+// The configuration script's download has the download's bounds; whether
+// the system applies them or not, the wait for the thread has its own.
+DWORD WINAPI lookUp(void* context) {
+    Lookup& lookup = *static_cast<Lookup*>(context);
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& ie = lookup.ie;
+    lookup.configured = lookup.ieConfig(&ie);
+    if (lookup.configured && (ie.fAutoDetect || ie.lpszAutoConfigUrl)) {
+        WINHTTP_AUTOPROXY_OPTIONS options = {};
+        if (ie.lpszAutoConfigUrl) {
+            options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+            options.lpszAutoConfigUrl = ie.lpszAutoConfigUrl;
+        } else {
+            options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+            options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+        }
+        options.fAutoLogonIfChallenged = TRUE;
+        if (HINTERNET session = lookup.open(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                            WINHTTP_NO_PROXY_BYPASS, 0)) {
+            lookup.timeouts(session, RESOLVE_TIMEOUT_MS, CONNECT_TIMEOUT_MS, SEND_TIMEOUT_MS, RECEIVE_TIMEOUT_MS);
+            lookup.automatic = lookup.forUrl(session, lookup.address, &options, &lookup.info);
+            lookup.close(session);
+        }
+    }
+    releaseLookup(&lookup);
+    return 0;
+}
+
+template <typename Function>
+Function winHttp(const char* name) {
+    return systemFunction<Function>("winhttp.dll", name);
+}
+
+Lookup* newLookup(const wchar_t* address) {
+    size_t length = 0;
+    while (address[length]) ++length;
+    Lookup* lookup = static_cast<Lookup*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Lookup) + length * sizeof(wchar_t)));
+    if (!lookup) return nullptr;
+    for (size_t i = 0; i < length; ++i) lookup->address[i] = address[i];
+    lookup->references = 2;
+    lookup->ieConfig = winHttp<decltype(&WinHttpGetIEProxyConfigForCurrentUser)>("WinHttpGetIEProxyConfigForCurrentUser");
+    lookup->open = winHttp<decltype(&WinHttpOpen)>("WinHttpOpen");
+    lookup->timeouts = winHttp<decltype(&WinHttpSetTimeouts)>("WinHttpSetTimeouts");
+    lookup->forUrl = winHttp<decltype(&WinHttpGetProxyForUrl)>("WinHttpGetProxyForUrl");
+    lookup->close = winHttp<decltype(&WinHttpCloseHandle)>("WinHttpCloseHandle");
+    if (lookup->ieConfig && lookup->open && lookup->timeouts && lookup->forUrl && lookup->close) return lookup;
+    HeapFree(GetProcessHeap(), 0, lookup);
+    return nullptr;
+}
+
+// False when cancelled; `found` tells whether the system settings decided.
+bool systemProxy(const wchar_t* address, const volatile LONG* cancel, ProxyChoice* choice, bool* found) {
+    Lookup* lookup = newLookup(address);
+    if (!lookup) return true;
+    ThreadHandle thread(CreateThread(nullptr, 0, lookUp, lookup, 0, nullptr));
+    if (!thread) lookup->references = 1;
+    const DWORD start = GetTickCount();
+    while (thread && WaitForSingleObject(thread.get(), 50) == WAIT_TIMEOUT) {
+        if (*cancel || GetTickCount() - start >= PROXY_LOOKUP_TIMEOUT_MS) {
+            if (!*cancel) traceDirect("Runtime download: the system's proxy look-up did not end in time");
+            const bool cancelled = *cancel != 0;
+            releaseLookup(lookup);
+            return !cancelled;
+        }
+    }
+    const WINHTTP_PROXY_INFO& info = lookup->info;
+    const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& ie = lookup->ie;
+    // The script's or the detection's answer holds, DIRECT included.
+    if (lookup->automatic) {
+        if (info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY) {
+            choice->proxy = narrow(info.lpszProxy);
+            choice->bypass = narrow(info.lpszProxyBypass);
+        }
+        choice->source = "automatic";
+    } else if (lookup->configured && ie.lpszProxy) {
         choice->proxy = narrow(ie.lpszProxy);
         choice->bypass = narrow(ie.lpszProxyBypass);
         choice->source = "system";
-        found = true;
     }
-    freeWide(ie.lpszAutoConfigUrl);
-    freeWide(ie.lpszProxy);
-    freeWide(ie.lpszProxyBypass);
-    return found;
+    *found = *choice->source != 'n';
+    releaseLookup(lookup);
+    return true;
 }
 
 }  // namespace
@@ -134,13 +203,15 @@ Text environmentProxy(const Text& host, const Text& proxyValue, const Text& noPr
     return value;
 }
 
-ProxyChoice chooseProxy(void* session, bool https, const Text& host, const wchar_t* address) {
-    ProxyChoice choice;
-    if (isLoopbackHost(host)) return choice;
-    if (systemProxy(session, address, &choice)) return choice;
-    choice.proxy = environmentProxy(host, https ? environmentEither("https_proxy", "HTTPS_PROXY")
-                                                : environmentEither("http_proxy", "HTTP_PROXY"),
-                                    environmentEither("no_proxy", "NO_PROXY"));
-    if (!choice.proxy.empty()) choice.source = "environment";
-    return choice;
+bool chooseProxy(bool https, const Text& host, const wchar_t* address, const volatile LONG* cancel,
+                 ProxyChoice* choice) {
+    bool found = false;
+    if (isLoopbackHost(host)) return true;
+    if (!systemProxy(address, cancel, choice, &found)) return false;
+    if (found) return true;
+    choice->proxy = environmentProxy(host, https ? environmentEither("https_proxy", "HTTPS_PROXY")
+                                                 : environmentEither("http_proxy", "HTTP_PROXY"),
+                                     environmentEither("no_proxy", "NO_PROXY"));
+    if (!choice->proxy.empty()) choice->source = "environment";
+    return true;
 }

@@ -1,10 +1,9 @@
 #include "fetch/zip_unpack.h"
 
-#include <zlib.h>
-
 #include "base/handle.h"
 #include "base/worker_threads.h"
 #include "fetch/archive_names.h"
+#include "fetch/inflate.h"
 
 namespace {
 
@@ -18,12 +17,11 @@ const DWORD DIRECTORY_MAX = 64 * 1024 * 1024;
 const unsigned ENTRIES_MAX = 200000;
 const ULONGLONG UNPACKED_MAX = 8ULL * 1024 * 1024 * 1024;
 const DWORD CHUNK = 64 * 1024;
-const DWORD WINDOW = 1 << MAX_WBITS;
 const WORD ENCRYPTED_FLAGS = 0x0001 | 0x0040;
 const WORD STORED = 0, DEFLATE = 8;
 
-// CRC-32 as zip stores it (reflected, polynomial 0xEDB88320). zlib's own
-// crc32 brings 8 KB of tables for its speed; the disk is slower anyway.
+// CRC-32 as zip stores it (reflected, polynomial 0xEDB88320), with a table
+// built here rather than 8 KB of ready-made ones; the disk is slower anyway.
 void buildCrcTable(DWORD (&table)[256]) {
     for (DWORD n = 0; n < 256; ++n) {
         DWORD c = n;
@@ -62,14 +60,15 @@ bool readAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD length) {
 
 class Unpacker {
 public:
-    Unpacker(const Text& staging, const volatile LONG* cancel) : staging_(staging), cancel_(cancel) {}
+    Unpacker(HANDLE archive, const Text& staging, const volatile LONG* cancel)
+        : staging_(staging), cancel_(cancel), archive_(archive) {}
     ~Unpacker() {
         if (directory_) HeapFree(GetProcessHeap(), 0, directory_);
         if (in_) HeapFree(GetProcessHeap(), 0, in_);
         if (window_) HeapFree(GetProcessHeap(), 0, window_);
     }
 
-    UnpackResult run(const Text& archive);
+    UnpackResult run();
 
 private:
     bool fail(UnpackFailure failure, DWORD error = 0) {
@@ -82,21 +81,23 @@ private:
         return fail(failure, error);
     }
     bool cancelled() const { return *cancel_ != 0 || workerThreadsStopping(); }
+    // The data of an entry stopped short: inflate only sees its end, not why.
+    bool stoppedShort(const Entry& entry);
     bool readDirectory();
     bool parseEntry(DWORD& at, Entry& entry);
     bool checkEntry(const Entry& entry);
     bool makeFolders(const Text& relative, bool includingLast);
     bool unpackEntry(const Entry& entry);
-    // zlib's callbacks: the next piece of the entry's data, and what it
-    // inflated to.
-    static unsigned pull(void* self, unsigned char** data);
-    static int push(void* self, unsigned char* data, unsigned length);
+    // The inflater's streams: the next piece of the entry's data, and what
+    // it inflated to.
+    static DWORD pull(void* self, const BYTE** data);
+    static bool push(void* self, const BYTE* data, DWORD length);
     bool copyData(const Entry& entry, ULONGLONG dataAt);
     bool writeOut(const BYTE* data, DWORD length);
 
     Text staging_;
     const volatile LONG* cancel_;
-    FileHandle archive_;
+    HANDLE archive_;
     ULONGLONG archiveSize_ = 0;
     BYTE* directory_ = nullptr;
     DWORD directorySize_ = 0;
@@ -112,6 +113,8 @@ private:
     DWORD left_ = 0;
     DWORD written_ = 0;
     DWORD crc_ = 0;
+    DWORD readError_ = 0;
+    bool stopped_ = false;  // by a cancel or a read error, not by the data
     DWORD crcTable_[256];
     UnpackResult result_;
 };
@@ -121,7 +124,7 @@ bool Unpacker::readDirectory() {
     const DWORD tailLength = archiveSize_ < END_SEARCH ? static_cast<DWORD>(archiveSize_) : END_SEARCH;
     if (tailLength < END_SIZE) return fail(UnpackFailure::NotAnArchive);
     const ULONGLONG tailAt = archiveSize_ - tailLength;
-    if (!readAt(archive_.get(), tailAt, tail, tailLength)) return fail(UnpackFailure::CannotRead, GetLastError());
+    if (!readAt(archive_, tailAt, tail, tailLength)) return fail(UnpackFailure::CannotRead, GetLastError());
     for (DWORD at = tailLength - END_SIZE + 1; at-- > 0;) {
         const BYTE* end = tail + at;
         if (!isZipEndRecord(end)) continue;
@@ -138,7 +141,7 @@ bool Unpacker::readDirectory() {
         if (directorySize_ > DIRECTORY_MAX || entryCount_ > ENTRIES_MAX) return fail(UnpackFailure::TooManyEntries);
         directory_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, directorySize_ + 1));
         if (!directory_) return fail(UnpackFailure::TooManyEntries);
-        if (!readAt(archive_.get(), directoryOffset_, directory_, directorySize_)) {
+        if (!readAt(archive_, directoryOffset_, directory_, directorySize_)) {
             return fail(UnpackFailure::CannotRead, GetLastError());
         }
         return true;
@@ -190,9 +193,16 @@ bool Unpacker::makeFolders(const Text& relative, bool includingLast) {
         if (at < relative.length() && relative[at] != '\\') continue;
         if (at == relative.length() && !includingLast) break;
         const Text folder = staging_ + "\\" + relative.substr(0, at);
-        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            return fail(UnpackFailure::CannotWrite, GetLastError());
+        if (CreateDirectoryA(folder.c_str(), nullptr)) continue;
+        DWORD error = GetLastError();
+        // Made by this unpacker for an earlier entry, or it is no folder of
+        // its own (a link planted meanwhile is never entered).
+        if (error == ERROR_ALREADY_EXISTS &&
+            (GetFileAttributesA(folder.c_str()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                FILE_ATTRIBUTE_DIRECTORY) {
+            continue;
         }
+        return fail(UnpackFailure::CannotWrite, error);
     }
     return true;
 }
@@ -209,20 +219,23 @@ bool Unpacker::writeOut(const BYTE* data, DWORD length) {
     return true;
 }
 
-unsigned Unpacker::pull(void* self, unsigned char** data) {
+DWORD Unpacker::pull(void* self, const BYTE** data) {
     Unpacker& unpacker = *static_cast<Unpacker*>(self);
     *data = unpacker.in_;
-    if (unpacker.left_ == 0 || unpacker.cancelled()) return 0;
+    if (unpacker.left_ == 0) return 0;
     const DWORD length = unpacker.left_ < CHUNK ? unpacker.left_ : CHUNK;
-    if (!readAt(unpacker.archive_.get(), unpacker.next_, unpacker.in_, length)) return 0;
+    if (unpacker.cancelled() || !readAt(unpacker.archive_, unpacker.next_, unpacker.in_, length)) {
+        unpacker.readError_ = GetLastError();
+        unpacker.stopped_ = true;
+        return 0;
+    }
     unpacker.next_ += length;
     unpacker.left_ -= length;
     return length;
 }
 
-int Unpacker::push(void* self, unsigned char* data, unsigned length) {
-    Unpacker& unpacker = *static_cast<Unpacker*>(self);
-    return unpacker.writeOut(data, length) ? 0 : 1;
+bool Unpacker::push(void* self, const BYTE* data, DWORD length) {
+    return static_cast<Unpacker*>(self)->writeOut(data, length);
 }
 
 bool Unpacker::copyData(const Entry& entry, ULONGLONG dataAt) {
@@ -230,24 +243,28 @@ bool Unpacker::copyData(const Entry& entry, ULONGLONG dataAt) {
     next_ = dataAt;
     left_ = entry.packedSize;
     if (entry.method == STORED) {
-        unsigned char* data;
-        while (unsigned length = pull(this, &data)) {
+        const BYTE* data;
+        while (DWORD length = pull(this, &data)) {
             if (!writeOut(data, length)) return false;
         }
     } else {
-        z_stream stream = {};
-        if (inflateBackInit(&stream, MAX_WBITS, window_) != Z_OK) return failEntry(UnpackFailure::Damaged, entry);
-        const int status = inflateBack(&stream, pull, this, push, this);
-        const bool trailing = stream.avail_in != 0 || left_ != 0;
-        inflateBackEnd(&stream);
+        const InflateStreams streams = {pull, push, this};
+        bool trailing = false;
+        const InflateResult inflated = inflateRaw(streams, window_, &trailing);
         if (result_.failure != UnpackFailure::None) return false;
-        if (status != Z_STREAM_END || trailing) return failEntry(UnpackFailure::Damaged, entry);
+        if (!stopped_ && (inflated != InflateResult::Done || trailing || left_ != 0)) {
+            return failEntry(UnpackFailure::Damaged, entry);
+        }
     }
-    if (cancelled()) return fail(UnpackFailure::Cancelled);
-    if (left_ != 0) return failEntry(UnpackFailure::CannotRead, entry, GetLastError());
+    if (stopped_) return stoppedShort(entry);
     if (written_ != entry.size) return failEntry(UnpackFailure::WrongSize, entry);
     if (crc_ != entry.crc) return failEntry(UnpackFailure::WrongCrc, entry);
     return true;
+}
+
+bool Unpacker::stoppedShort(const Entry& entry) {
+    if (cancelled()) return fail(UnpackFailure::Cancelled);
+    return failEntry(UnpackFailure::CannotRead, entry, readError_);
 }
 
 bool Unpacker::unpackEntry(const Entry& entry) {
@@ -256,7 +273,7 @@ bool Unpacker::unpackEntry(const Entry& entry) {
     if (namesFolder(entry.name, entry.nameLength)) return makeFolders(relative, true);
     BYTE local[LOCAL_SIZE];
     if (static_cast<ULONGLONG>(entry.localOffset) + LOCAL_SIZE > directoryOffset_ ||
-        !readAt(archive_.get(), entry.localOffset, local, LOCAL_SIZE) || dword(local) != LOCAL_RECORD) {
+        !readAt(archive_, entry.localOffset, local, LOCAL_SIZE) || dword(local) != LOCAL_RECORD) {
         return failEntry(UnpackFailure::Damaged, entry);
     }
     const ULONGLONG dataAt = static_cast<ULONGLONG>(entry.localOffset) + LOCAL_SIZE + word(local + 26) + word(local + 28);
@@ -264,27 +281,26 @@ bool Unpacker::unpackEntry(const Entry& entry) {
     if (!makeFolders(relative, false)) return false;
     // A name that comes twice is refused rather than overwritten.
     FileHandle output(CreateFileA((staging_ + "\\" + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!output) return failEntry(UnpackFailure::CannotWrite, entry, GetLastError());
     written_ = 0;
     crc_ = 0;
     output_ = output.get();
     if (!copyData(entry, dataAt)) return false;
     ++result_.files;
+    result_.bytes += entry.size;
     return true;
 }
 
-UnpackResult Unpacker::run(const Text& archive) {
-    archive_.reset(CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+UnpackResult Unpacker::run() {
     LARGE_INTEGER size;
-    if (!archive_ || !GetFileSizeEx(archive_.get(), &size)) {
+    if (!GetFileSizeEx(archive_, &size)) {
         fail(UnpackFailure::CannotRead, GetLastError());
         return result_;
     }
     archiveSize_ = static_cast<ULONGLONG>(size.QuadPart);
     in_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, CHUNK));
-    window_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, WINDOW));
+    window_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, INFLATE_WINDOW));
     if (!in_ || !window_) {
         fail(UnpackFailure::CannotWrite, ERROR_NOT_ENOUGH_MEMORY);
         return result_;
@@ -297,6 +313,8 @@ UnpackResult Unpacker::run(const Text& archive) {
     for (unsigned i = 0; i < entryCount_; ++i) {
         if (!parseEntry(at, entry) || !checkEntry(entry)) return result_;
     }
+    // Only a folder made here and now: nothing left or planted there is
+    // written into.
     if (!CreateDirectoryA(staging_.c_str(), nullptr)) {
         fail(UnpackFailure::CannotWrite, GetLastError());
         return result_;
@@ -317,9 +335,9 @@ UnpackResult Unpacker::run(const Text& archive) {
 
 bool isZipEndRecord(const unsigned char* at) { return at[0] == 'P' && at[1] == 'K' && at[2] == 5 && at[3] == 6; }
 
-UnpackResult unpackRuntimeArchive(const Text& archive, const Text& staging, const volatile LONG* cancel) {
-    Unpacker* unpacker = new Unpacker(staging, cancel);
-    UnpackResult result = unpacker->run(archive);
+UnpackResult unpackRuntimeArchive(HANDLE archive, const Text& staging, const volatile LONG* cancel) {
+    Unpacker* unpacker = new Unpacker(archive, staging, cancel);
+    UnpackResult result = unpacker->run();
     delete unpacker;
     return result;
 }

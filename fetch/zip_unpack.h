@@ -1,9 +1,11 @@
-// Unpacks a runtime's zip archive into an empty staging folder, with zlib's
-// inflate: the archive's single top folder is taken off, and every entry is
-// checked before anything of it is written (its name, that it is not
-// encrypted, that it is stored or deflated) and after (its size and
-// CRC-32). Entries are read through the central directory, which holds the
-// authoritative sizes; a data descriptor changes nothing.
+// Unpacks a runtime's zip archive into an empty staging folder, deflated
+// entries through fetch/inflate.h: the archive's single top folder is taken
+// off, and every entry is checked before anything of it is written (its
+// name, that it is not encrypted, that it is stored or deflated) and after
+// (its size and CRC-32). Entries are read through the central directory,
+// which holds the authoritative sizes; a data descriptor changes nothing.
+// Everything is written below a staging folder the unpacker creates itself,
+// and nothing is opened through a link.
 #pragma once
 
 #include <windows.h>
@@ -40,10 +42,13 @@ struct UnpackResult {
     Text entry;         // the entry that failed, as the archive names it
     Text detail;        // for a bad name: why
     unsigned files = 0; // files written
+    ULONGLONG bytes = 0;  // their bytes in all
 };
 
-// `cancel` is polled between chunks; non-zero stops the unpacking.
-UnpackResult unpackRuntimeArchive(const Text& archive, const Text& staging, const volatile LONG* cancel);
+// Reads the archive through the handle it was checked through (opened for
+// reading, writers denied). `cancel` is polled between chunks; non-zero
+// stops the unpacking.
+UnpackResult unpackRuntimeArchive(HANDLE archive, const Text& staging, const volatile LONG* cancel);
 
 // The fixed text for the trace and the dialog.
 const char* unpackFailureText(UnpackFailure failure);

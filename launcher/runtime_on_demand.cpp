@@ -10,7 +10,7 @@
 #include "fetch/archive_names.h"
 #include "fetch/http_download.h"
 #include "fetch/zip_unpack.h"
-#include "ui/progress_window.h"
+#include "ui/application_name.h"
 
 namespace {
 
@@ -18,13 +18,6 @@ const char* const SOURCE = "per-user runtime";
 const ULONGLONG BYTE_COUNT_MAX = 0xFFFFFFFFFFFFFFFFULL;
 
 void trace(const Text& line) { traceDirect("Runtime download: " + line); }
-
-Text withError(const Text& text, DWORD error) {
-    if (!error) return text;
-    char suffix[24];
-    wsprintfA(suffix, " (error %lu)", error);
-    return text + suffix;
-}
 
 bool isFile(const Text& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -35,12 +28,6 @@ Text environmentValue(const char* name) {
     char value[LAUNCHER_PATH_MAX];
     const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
     return length > 0 && length < sizeof value ? Text(value, length) : Text();
-}
-
-Text userName() {
-    char name[257];
-    DWORD length = sizeof name;
-    return GetUserNameA(name, &length) ? Text(name) : Text();
 }
 
 // What the worker thread does and learns; the main thread reads it once
@@ -58,27 +45,11 @@ DWORD WINAPI fetchThread(void* context) {
     work.download = downloadFile(work.job, &work.shared);
     if (work.download.failure != DownloadFailure::None) return 0;
     trace("unpacking into " + work.staging);
-    work.unpack = unpackRuntimeArchive(work.job.file, work.staging, &work.shared.cancel);
+    work.unpack = unpackRuntimeArchive(work.download.file.get(), work.staging, &work.shared.cancel);
     return 0;
 }
 
 void cancelWork(void* context) { cancelDownload(&static_cast<FetchWork*>(context)->shared); }
-
-// Waits for the mutex while the thread's windows go on being served.
-DWORD waitPumping(HANDLE object, DWORD limitMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD waited = GetTickCount() - start;
-        if (waited >= limitMs) return WAIT_TIMEOUT;
-        const DWORD woken = MsgWaitForMultipleObjects(1, &object, FALSE, limitMs - waited, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1) return woken;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
 
 Text downloadReason(const DownloadResult& result) {
     if (result.failure == DownloadFailure::Status) return "the server answered " + decimalText(result.status);
@@ -120,10 +91,10 @@ bool RuntimeOnDemand::readSettings(const Text& launcherFile) {
         trace("PROP_RUNTIME_SIZE is not a byte count, PROP_RUNTIME_URL ignored");
         return false;
     }
-    applicationName_ = defaultRuntimeFolderName(launcherFile);
+    fileName_ = defaultRuntimeFolderName(launcherFile);
     Text folder = loadSettingText(PROP_RUNTIME_FOLDER);
-    if (folder.empty()) folder = applicationName_;
-    if (!isPlainFolderName(folder)) {
+    if (folder.empty()) folder = fileName_;
+    if (!isPlainFolderName(folder.c_str())) {
         trace("PROP_RUNTIME_FOLDER is not a plain folder name, PROP_RUNTIME_URL ignored");
         return false;
     }
@@ -139,56 +110,101 @@ bool RuntimeOnDemand::readSettings(const Text& launcherFile) {
 Text RuntimeOnDemand::installedRuntime() const {
     if (!ready_ || !isFile(store_.home + "\\bin\\" + javaExeName)) return Text();
     traceLine << "Per-user runtime: " << store_.home << traceEnd;
+    if (!isFile(store_.mark)) {
+        traceDirect("Per-user runtime rejected: incomplete (no mark of a whole runtime)");
+        return Text();
+    }
     return acceptGivenRuntime(store_.home, SOURCE, true);
 }
 
-Text RuntimeOnDemand::fail(const Text& reason) {
-    trace("failed: " + reason);
-    failureLine_ = "The Java runtime could not be downloaded: " + reason + ".";
+Text RuntimeOnDemand::fail(const Text& reason, DWORD error) {
+    Text line = reason;
+    if (error) {
+        char suffix[24];
+        wsprintfA(suffix, " (error %lu)", error);
+        line += suffix;
+    }
+    trace("failed: " + line);
+    failureLine_ = "The Java runtime could not be downloaded: " + line + ".";
     return Text();
 }
 
-Text RuntimeOnDemand::fetch(HINSTANCE instance) {
-    // Already there, then the search's rules refused it, now or when it was
-    // downloaded: the same archive would give the same runtime.
-    if (isFile(store_.home + "\\bin\\" + javaExeName) || isFile(store_.refusedMark)) {
-        failureLine_ = "The Java runtime downloaded earlier does not meet the application's requirements.";
-        return Text();
+// Refused by the same rules, the same archive would be refused again; a
+// launcher with other rules judges anew.
+bool RuntimeOnDemand::refusedBefore() {
+    if (!isInstalled(store_, javaExeName)) {
+        const Text refused = readSmallFile(store_.refusedMark);
+        if (refused.empty()) return false;
+        if (refused != runtimeRules()) {
+            trace("refused before under other rules (" + refused + "), judged again");
+            return false;
+        }
     }
-    DWORD error = 0;
-    if (!createRuntimeFolder(localAppData_, store_, &error)) {
-        return fail(withError("cannot create " + store_.runtimeFolder, error));
-    }
-    ProcessHandle mutex(CreateMutexA(nullptr, FALSE, runtimeMutexName(userName(), hashHex_).c_str()));
-    if (!mutex) return fail(withError("cannot create the download's mutex", GetLastError()));
-    DWORD waited = WaitForSingleObject(mutex.get(), 0);
-    if (waited == WAIT_TIMEOUT) {
-        trace("waiting for another launcher's download");
-        waited = waitPumping(mutex.get(), OTHER_DOWNLOAD_WAIT_MS);
-    }
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return fail("another launcher's download did not end");
-    auto release = makeScopeGuard([&] { ReleaseMutex(mutex.get()); });
-    return fetchUnderMutex(instance);
+    failureLine_ = "The Java runtime downloaded earlier does not meet the application's requirements.";
+    return true;
 }
 
-Text RuntimeOnDemand::fetchUnderMutex(HINSTANCE instance) {
-    const Text executable = store_.home + "\\bin\\" + javaExeName;
-    if (isFile(executable)) {
-        trace("installed by another launcher");
-    } else {
-        if (isFile(store_.partFile) || pathExists(store_.staging)) {
-            trace(removeLeftovers(store_) ? "removed the leftovers of an earlier start"
-                                          : "cannot remove the leftovers of an earlier start");
-        }
-        const bool done = runWork(instance);
-        removeLeftovers(store_);
-        if (!done) return Text();
-        if (!isFile(executable)) return fail("the archive lacks bin\\" + javaExeName);
+Text RuntimeOnDemand::fetch(HINSTANCE instance) {
+    if (refusedBefore()) return Text();
+    Text level;
+    DWORD error = 0;
+    if (!prepareRuntimeFolder(localAppData_, store_, &level, &error)) {
+        return fail(error ? "cannot create " + level : level + " is a link, not a folder", error);
     }
+    ProgressWindow* window = new ProgressWindow();
+    auto closeWindow = makeScopeGuard([&] { delete window; });
+    window->open(instance, applicationName(instance, fileName_), size_);
+    const FileHandle lock = takeLock(*window);
+    return lock ? fetchUnderLock(*window) : Text();
+}
+
+// One launcher of the user at a time, in any of the user's sessions: the
+// lock is a file in the folder it guards.
+FileHandle RuntimeOnDemand::takeLock(ProgressWindow& window) {
+    DWORD error = 0;
+    FileHandle lock = takeRuntimeLock(store_, &error);
+    const DWORD start = GetTickCount();
+    if (!lock && isLockHeld(error)) trace("waiting for another launcher's download");
+    while (!lock && isLockHeld(error)) {
+        if (window.waitAWhile(LOCK_POLL_MS)) {
+            fail("cancelled");
+            return lock;
+        }
+        if (GetTickCount() - start >= OTHER_DOWNLOAD_WAIT_MS) {
+            fail("another launcher's download did not end");
+            return lock;
+        }
+        lock = takeRuntimeLock(store_, &error);
+    }
+    if (!lock) fail("cannot create " + store_.lockFile, error);
+    return lock;
+}
+
+Text RuntimeOnDemand::fetchUnderLock(ProgressWindow& window) {
+    if (isInstalled(store_, javaExeName)) {
+        trace("installed by another launcher");
+        return acceptGivenRuntime(store_.home, SOURCE, true);
+    }
+    // A home without its mark or its executable is what a scanner or a
+    // clean-up left of a runtime: it goes, and the runtime comes again.
+    if (pathExists(store_.home)) {
+        if (!removeTree(store_.home)) return fail("cannot remove the incomplete runtime " + store_.home);
+        trace("removed the incomplete runtime " + store_.home);
+    }
+    if (pathExists(store_.partFile) || pathExists(store_.staging)) {
+        if (!removeLeftovers(store_)) return fail("cannot remove the leftovers of an earlier start");
+        trace("removed the leftovers of an earlier start");
+    }
+    // Refused under other rules, the runtime is judged anew.
+    removeTree(store_.refusedMark);
+    const bool done = runWork(window);
+    removeLeftovers(store_);
+    if (!done) return Text();
+    if (!isFile(store_.home + "\\bin\\" + javaExeName)) return fail("the archive lacks bin\\" + javaExeName);
     return acceptGivenRuntime(store_.home, SOURCE, true);
 }
 
-bool RuntimeOnDemand::runWork(HINSTANCE instance) {
+bool RuntimeOnDemand::runWork(ProgressWindow& window) {
     FetchWork* work = new FetchWork();
     auto freeWork = makeScopeGuard([&] { delete work; });
     work->job.address = url_;
@@ -197,45 +213,70 @@ bool RuntimeOnDemand::runWork(HINSTANCE instance) {
     work->job.file = store_.partFile;
     work->staging = store_.staging;
     ThreadHandle thread(CreateThread(nullptr, 0, fetchThread, work, CREATE_SUSPENDED, nullptr));
-    if (!thread) {
-        fail(withError("cannot start the download", GetLastError()));
+    const DWORD error = GetLastError();
+    if (!thread || !listWorkerThread(thread.get())) {
+        if (thread) TerminateThread(thread.get(), 0);
+        fail("cannot start the download", thread ? 0 : error);
         return false;
     }
-    if (!listWorkerThread(thread.get())) {
-        TerminateThread(thread.get(), 0);
-        fail("cannot start the download");
-        return false;
-    }
-    ProgressWindow* window = new ProgressWindow();
-    window->open(instance, applicationName_, size_);
     ResumeThread(thread.get());
-    window->runUntilEnded(thread.get(), &work->shared.received, cancelWork, work);
-    delete window;
+    window.runUntilEnded(thread.get(), &work->shared.received, cancelWork, work);
     if (work->download.failure != DownloadFailure::None) {
-        fail(withError(downloadReason(work->download), work->download.error));
+        fail(downloadReason(work->download), work->download.error);
         return false;
     }
     const UnpackResult& unpack = work->unpack;
     if (unpack.failure != UnpackFailure::None) {
-        Text reason = unpackFailureText(unpack.failure);
-        if (!unpack.entry.empty()) trace("entry " + unpack.entry + (unpack.detail.empty() ? Text() : ": " + unpack.detail));
-        fail(withError(reason, unpack.error));
+        if (!unpack.entry.empty()) {
+            Text line = "entry " + unpack.entry;
+            if (!unpack.detail.empty()) line += ": " + unpack.detail;
+            trace(line);
+        }
+        fail(unpackFailureText(unpack.failure), unpack.error);
         return false;
     }
     trace("unpacked " + decimalText(unpack.files) + " files");
-    // Judged before it is placed: a runtime in place has passed.
-    if (acceptGivenRuntime(store_.staging, SOURCE, false).empty()) {
-        FileHandle mark(CreateFileA(store_.refusedMark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        failureLine_ = "The downloaded Java runtime does not meet the application's requirements.";
-        return false;
-    }
+    return judgeStaged() && placeWhole(unpack.files, unpack.bytes);
+}
+
+// Judged before it is placed: a runtime in place has passed. Only a
+// definite refusal is remembered, with the rules it failed.
+bool RuntimeOnDemand::judgeStaged() {
+    bool definite = true;
+    if (!acceptGivenRuntime(store_.staging, SOURCE, false, &definite).empty()) return true;
     DWORD error = 0;
-    const Placement placement = placeStagedRuntime(store_, javaExeName, &error);
-    if (placement == Placement::Failed) {
-        fail(withError("cannot rename the staging folder", error));
+    if (!definite) {
+        fail("its version could not be read");
+    } else if (writeSmallFile(store_.refusedMark, runtimeRules().c_str(), &error)) {
+        failureLine_ = "The downloaded Java runtime does not meet the application's requirements.";
+    } else {
+        fail("cannot write " + store_.refusedMark, error);
+    }
+    return false;
+}
+
+// Renamed into place, then counted: a file a scanner took after the
+// unpacking leaves the runtime incomplete, and without its mark.
+bool RuntimeOnDemand::placeWhole(unsigned files, ULONGLONG bytes) {
+    DWORD error = 0;
+    if (!placeStagedRuntime(store_, &error)) {
+        fail("cannot rename the staging folder", error);
         return false;
     }
-    trace(placement == Placement::Placed ? "installed " + store_.home : "kept the runtime another launcher installed");
+    unsigned placedFiles = 0;
+    ULONGLONG placedBytes = 0;
+    countTree(store_.home, &placedFiles, &placedBytes);
+    if (placedFiles != files || placedBytes != bytes) {
+        removeTree(store_.home);
+        fail("files went missing after the unpacking");
+        return false;
+    }
+    char mark[160];
+    wsprintfA(mark, "sha256 %s\r\nfiles %lu\r\nbytes %s\r\n", hashHex_.c_str(), files, decimalText(bytes).c_str());
+    if (!writeSmallFile(store_.mark, mark, &error)) {
+        fail("cannot write " + store_.mark, error);
+        return false;
+    }
+    trace("installed " + store_.home);
     return true;
 }

@@ -2,7 +2,9 @@
 // PROP_RUNTIME_SIZE): when no runtime is found, the launcher downloads the
 // archive the developer pinned, checks its size and SHA-256, unpacks it
 // into the user's own folder and starts the application with it. Every
-// later start finds it there with one file test, before the search.
+// later start finds it there with two file tests (its executable and the
+// mark of a whole runtime), before the search. A runtime found damaged
+// (by a virus scanner's quarantine, a clean-up tool) is fetched again.
 //
 // Without PROP_RUNTIME_URL nothing of this runs and nothing is traced.
 #pragma once
@@ -12,10 +14,12 @@
 #include "base/text.h"
 #include "fetch/runtime_store.h"
 #include "fetch/sha256.h"
+#include "ui/progress_window.h"
 
 // How long a launcher waits for another launcher's download of the same
 // runtime before it gives up: a large runtime on a slow line takes minutes.
 const DWORD OTHER_DOWNLOAD_WAIT_MS = 15 * 60 * 1000;
+const DWORD LOCK_POLL_MS = 250;
 
 // An unsigned 64-bit decimal: digits only, at least one, no overflow, not 0.
 bool parseByteCount(const Text& text, ULONGLONG* value);
@@ -28,8 +32,8 @@ public:
 
     bool ready() const { return ready_; }
 
-    // The per-user runtime's executable when it is there and passes the
-    // search's rules; empty otherwise, and always when not ready().
+    // The per-user runtime's executable when it is there, whole, and passes
+    // the search's rules; empty otherwise, and always when not ready().
     Text installedRuntime() const;
 
     // Downloads, checks, unpacks and places the runtime, and judges it as
@@ -42,9 +46,15 @@ public:
 
 private:
     bool readSettings(const Text& launcherFile);
-    Text fetchUnderMutex(HINSTANCE instance);
-    bool runWork(HINSTANCE instance);
-    Text fail(const Text& reason);
+    bool refusedBefore();
+    FileHandle takeLock(ProgressWindow& window);
+    Text fetchUnderLock(ProgressWindow& window);
+    bool runWork(ProgressWindow& window);
+    bool judgeStaged();
+    bool placeWhole(unsigned files, ULONGLONG bytes);
+    // The dialog's line and the trace's; a system error number follows the
+    // reason.
+    Text fail(const Text& reason, DWORD error = 0);
 
     bool ready_ = false;
     Text url_;
@@ -52,7 +62,7 @@ private:
     BYTE hash_[SHA256_BYTES] = {};
     ULONGLONG size_ = 0;
     Text localAppData_;
-    Text applicationName_;
+    Text fileName_;  // the launcher's, without ".exe"
     RuntimeStore store_;
     Text failureLine_;
 };

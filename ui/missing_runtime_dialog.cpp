@@ -193,9 +193,7 @@ void showMissingRuntimeDialog(const char* addedLine) {
     if (auto coInitialize = systemFunction<decltype(&CoInitialize)>("ole32.dll", "CoInitialize")) {
         coInitialize(nullptr);
     }
-    if (auto initCommonControls = systemFunction<decltype(&InitCommonControls)>("comctl32.dll", "InitCommonControls")) {
-        initCommonControls();
-    }
+    initCommonControls();
     // The text control's window class; a file of that name beside the
     // launcher or in the current directory must never be loaded instead.
     loadSystemLibrary("RICHED32.DLL");

@@ -164,6 +164,11 @@ TEST(LauncherConfig, RefusesBadInputWithOneMessageAndWritesNothing) {
         {"configure " + in + " " + out + " --set 'PROP_USER_OPTIONS=My App\\logs'", "PROP_USER_OPTIONS is one folder name"},
         {"configure " + in + " " + out + " --set PROP_USER_OPTIONS=My/logs", "PROP_USER_OPTIONS is one folder name"},
         {"configure " + in + " " + out + " --set PROP_USER_OPTIONS=..", "PROP_USER_OPTIONS is one folder name"},
+        // Folder names the launcher would ignore, and never download.
+        {"configure " + in + " " + out + " --set 'PROP_RUNTIME_FOLDER=Vendor Inc.\\App'", "PROP_RUNTIME_FOLDER is a folder"},
+        {"configure " + in + " " + out + " --set 'PROP_RUNTIME_FOLDER=App\\NUL'", "PROP_RUNTIME_FOLDER is a folder"},
+        {"configure " + in + " " + out + " --set 'PROP_RUNTIME_FOLDER=A|B'", "PROP_RUNTIME_FOLDER is a folder"},
+        {"configure " + in + " " + out + " --set PROP_RUNTIME_FOLDER=" + std::string(201, 'x'), "PROP_RUNTIME_FOLDER is a folder"},
         {"configure " + in + " " + in, "another file than the input"},
     };
     for (const Case& c : cases) {

@@ -58,9 +58,9 @@ TestHttpServer::~TestHttpServer() {
     WSACleanup();
 }
 
-std::string TestHttpServer::url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-}
+std::string TestHttpServer::authority() const { return "127.0.0.1:" + std::to_string(port_); }
+
+std::string TestHttpServer::url(const std::string& path) const { return "http://" + authority() + path; }
 
 void TestHttpServer::serve(const std::string& path, const ServedPath& what) {
     std::lock_guard<std::mutex> guard(lock_);
@@ -94,7 +94,9 @@ void TestHttpServer::answer(uintptr_t handle) {
         request.append(buffer, static_cast<size_t>(got));
     }
     const size_t pathStart = request.find(' ') + 1;
-    const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
+    std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
+    const size_t port = path.find(":80/");
+    if (path.compare(0, 7, "http://") == 0 && port != std::string::npos) path.erase(port, 3);
     ServedPath what;
     bool known;
     {
@@ -121,7 +123,7 @@ void TestHttpServer::answer(uintptr_t handle) {
         break;
     }
     case ServedPath::Status: {
-        const std::string head = header(what.status, "Refused", 0);
+        const std::string head = header(what.status, "Refused", 0, what.header);
         sendAll(s, head.data(), head.size());
         break;
     }

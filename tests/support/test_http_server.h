@@ -1,7 +1,9 @@
 // A small HTTP/1.1 server on 127.0.0.1, on a port of its own, run on
 // threads of the test program: it serves what each path is set to, and can
 // redirect, refuse, serve slowly, cut a connection halfway or never answer.
-// Every connection ends when the server object goes.
+// As a proxy it gets absolute addresses, "http://host/path" (a port 80
+// left out), served and counted as such paths. Every connection ends when
+// the server object goes.
 #pragma once
 
 #include <atomic>
@@ -14,12 +16,13 @@
 struct ServedPath {
     enum Kind { Body, Redirect, Status, CutHalfway, NeverAnswer };
     Kind kind = Body;
-    std::string body;        // Body and CutHalfway: the whole file
-    std::string location;    // Redirect: the Location header
+    std::string body = std::string();      // Body and CutHalfway: the whole file
+    std::string location = std::string();  // Redirect: the Location header
     int status = 200;        // Status: the code, with an empty body
     // Body: bytes sent per pause; 0 sends all at once.
     size_t chunk = 0;
     unsigned pauseMs = 0;
+    std::string header = std::string();  // Status: one more header line (with its CR LF)
 };
 
 class TestHttpServer {
@@ -34,6 +37,8 @@ public:
     void serve(const std::string& path, const ServedPath& what);
     // Requests seen for the path so far.
     int requests(const std::string& path);
+    // "127.0.0.1:PORT", for a proxy setting.
+    std::string authority() const;
 
 private:
     void acceptLoop();

@@ -17,20 +17,6 @@ void put32(std::string& out, unsigned long value) {
     put16(out, (value >> 16) & 0xFFFF);
 }
 
-std::string deflated(const std::string& data) {
-    z_stream stream = {};
-    deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, data.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
 void addFolderEntries(const std::string& folder, const std::string& prefix, std::vector<ZipEntry>& entries) {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -56,11 +42,25 @@ void addFolderEntries(const std::string& folder, const std::string& prefix, std:
 
 }  // namespace
 
+std::string rawDeflated(const std::string& data, int level, int strategy) {
+    z_stream stream = {};
+    deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
+    std::string out(deflateBound(&stream, data.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
 std::string zipArchive(const std::vector<ZipEntry>& entries) {
     std::string archive, directory;
     for (const ZipEntry& e : entries) {
         const bool deflate = e.deflate && !e.data.empty();
-        const std::string packed = deflate ? deflated(e.data) : e.data;
+        const std::string packed = deflate ? rawDeflated(e.data) : e.data;
         unsigned long crc = crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()));
         if (e.wrongCrc) crc ^= 1;
         const unsigned method = e.method ? e.method : (deflate ? 8 : 0);

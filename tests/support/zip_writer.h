@@ -16,6 +16,10 @@ struct ZipEntry {
 
 std::string zipArchive(const std::vector<ZipEntry>& entries);
 
+// Raw deflate data, as a zip entry holds it; the level and strategy are
+// zlib's (0: Z_DEFAULT_STRATEGY).
+std::string rawDeflated(const std::string& data, int level = 9, int strategy = 0);
+
 // Every file below `folder`, under the top folder `top` ("jdk-17/bin/java.exe").
 std::vector<ZipEntry> entriesOfFolder(const std::string& folder, const std::string& top);
 
