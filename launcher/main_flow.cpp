@@ -260,7 +260,8 @@ int runLauncher(HINSTANCE instance, const char* commandLine, int showCommand) {
         // The error box's own message loop would otherwise run the watchdog,
         // whose quit message would close the box at the next tick.
         disarmWatchdog();
-        showErrorMessage(launchFailureMessage(describeSystemError(failureCode, javaExecutable)).c_str());
+        showErrorMessage(
+            launchFailureMessage(describeSystemError(failureCode, inProcess ? hosted.library : javaExecutable)).c_str());
         return 1;
     }
     // The launcher that is the application has recorded itself already, and

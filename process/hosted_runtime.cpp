@@ -111,23 +111,33 @@ StartedApplication hostRuntime(const Text& library, const Text& version, const T
     StartedApplication application;
     Launch* launch = new Launch();
     PipeEnd outputRead;
+    PipeEnd outputWrite;
     if (setup.passThrough) {
         for (int i = 0; i < 3; ++i) SetStdHandle(STANDARD_HANDLE_IDS[i], setup.standardHandles[i]);
-    } else if (CreatePipe(outputRead.put(), &launch->output, nullptr, 0)) {
-        SetStdHandle(STD_OUTPUT_HANDLE, launch->output);
-        SetStdHandle(STD_ERROR_HANDLE, launch->output);
+    } else if (CreatePipe(outputRead.put(), outputWrite.put(), nullptr, 0)) {
+        SetStdHandle(STD_OUTPUT_HANDLE, outputWrite.get());
+        SetStdHandle(STD_ERROR_HANDLE, outputWrite.get());
     }
+    // A start that fails leaves no handle of the pipe's behind.
+    auto undoOutput = makeScopeGuard([&] {
+        if (outputWrite) {
+            SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+            SetStdHandle(STD_ERROR_HANDLE, nullptr);
+        }
+        delete launch;
+    });
+    launch->output = outputWrite.get();
     traceLine << "In-process: " << library << traceEnd;
     // The runtime loads some of its libraries by name; they come from its bin.
     Text bin(library);
     bin.truncate(bin.findLast('\\'));
     SetDllDirectoryA(bin.c_str());
-    const HMODULE loaded = LoadLibraryA(library.c_str());
+    ModuleHandle loaded(LoadLibraryA(library.c_str()));
     *failureCode = loaded ? ERROR_PROC_NOT_FOUND : GetLastError();
-    launch->function = loaded ? libraryFunction(loaded, "JLI_Launch", 4 * CALL_ARGUMENTS) : nullptr;
+    launch->function = loaded ? libraryFunction(loaded.get(), "JLI_Launch", 4 * CALL_ARGUMENTS) : nullptr;
     intptr_t* arguments = launch->arguments;
     if (launch->function) {
-        if (!splitByTheLibrary(loaded, commandLine.c_str(), arguments)) {
+        if (!splitByTheLibrary(loaded.get(), commandLine.c_str(), arguments)) {
             traceDirect("In-process: the library has no parser, the launcher splits the command line");
             intptr_t count = 0;
             while (ownSplit[count]) ++count;
@@ -143,6 +153,13 @@ StartedApplication hostRuntime(const Text& library, const Text& version, const T
         application.process.reset(CreateThread(nullptr, 0, runApplication, launch, 0, nullptr));
         application.processId = GetCurrentProcessId();
         *failureCode = GetLastError();
+    }
+    if (application.started()) {
+        // The application's thread owns the write end and the record now,
+        // and the runtime stays loaded until the process ends.
+        outputWrite.release();
+        loaded.release();
+        undoOutput.release();
     }
     StartedChild reading;
     if (application.started() && outputRead && runner->readOwnOutput(std::move(outputRead), &reading) == 0) {

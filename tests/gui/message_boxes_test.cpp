@@ -11,6 +11,8 @@
 #include "java_home.h"
 #include "launcher/switches.h"
 #include "scenario.h"
+#include "temp_folder.h"
+#include "test_paths.h"
 #include "window_driver.h"
 
 namespace {
@@ -54,25 +56,42 @@ TEST(MessageBoxes, HelpShowsOnlyTheUsageInAnInformationBox) {
     EXPECT_EQ("OK", ok->text);
 }
 
+// A runtime that cannot start, as a child or inside the launcher (a
+// launcher library without JLI_Launch): the error box, exit code 1, and
+// nothing started in its place.
 TEST(MessageBoxes, FailedStartShowsAnErrorBox) {
-    Scenario s;
-    s.useShippedLauncher();
-    writeFile(s.folder() + "\\jre\\bin\\javaw.exe", "not a program");
-    DriverResult box;
-    std::function<void(const std::string&)> user = [&](const std::string& select) {
-        box = drive("wait " + select + " --class #32770");
-        saveScreenshot("launch-error-box");
-        drive("key " + select + " --class #32770 enter");
-    };
-    TracedRun run = s.run("", drivenBy(user));
-    EXPECT_EQ(1u, run.exitCode);
-    ASSERT_FALSE(box.windows.empty());
-    EXPECT_EQ("", box.windows[0].text);
-    EXPECT_NE(std::string::npos, box.output.find(" owner=0x0"));
-    EXPECT_EQ("error", iconOf(box));
-    const WindowReport* text = findChild(box.windows, "Static", true);
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(0, text->text.compare(0, 48, "Error occured while starting the application...\n"));
+    for (const bool inside : {false, true}) {
+        Scenario s;
+        JavaHome runtime(s.folder() + "\\jre");
+        if (inside) {
+            runtime.hostable().configure("window_after_ms=0");
+            copyFile(binFolder() + "\\riched32.dll", runtime.home() + "\\bin\\jli.dll");
+            s.useLauncher(LauncherSpec::shipped().set(119, "on"));
+        } else {
+            s.useShippedLauncher();
+            writeFile(runtime.javaw(), "not a program");
+        }
+        DriverResult box;
+        std::function<void(const std::string&)> user = [&](const std::string& select) {
+            box = drive("wait " + select + " --class #32770");
+            if (!inside) saveScreenshot("launch-error-box");
+            drive("key " + select + " --class #32770 enter");
+        };
+        TracedRun run = s.run("", drivenBy(user));
+        EXPECT_EQ(1u, run.exitCode) << inside;
+        ASSERT_FALSE(box.windows.empty()) << inside;
+        EXPECT_EQ("", box.windows[0].text);
+        EXPECT_NE(std::string::npos, box.output.find(" owner=0x0"));
+        EXPECT_EQ("error", iconOf(box));
+        const WindowReport* text = findChild(box.windows, "Static", true);
+        ASSERT_NE(nullptr, text);
+        EXPECT_EQ(0, text->text.compare(0, 48, "Error occured while starting the application...\n")) << text->text;
+        if (inside) {
+            EXPECT_EQ("In-process: " + runtime.home() + "\\bin\\jli.dll", run.lines.back());
+            EXPECT_EQ(-1, run.indexOf("CreateProcess: "));
+        }
+        EXPECT_TRUE(runtime.starts().empty()) << inside;
+    }
 }
 
 // A signature appended without room made for it in the zip's comment: Java
